@@ -1,0 +1,80 @@
+#pragma once
+
+#include "game/controls.h"
+
+#include <array>
+#include <optional>
+#include <string_view>
+
+enum class ControlKind { Label, TextBox, Button, Picture };
+enum class Alignment { Left, Centre };
+enum class Pointer { Inherited, Icon };
+
+struct FontSpec {
+    std::string_view family;
+    double points = 0;
+    bool bold = false;
+    bool italic = false;
+};
+
+// Artwork names; a button without a pressed or disabled picture leaves the name empty.
+struct Pictures {
+    std::string_view normal;
+    std::string_view pressed;
+    std::string_view disabled;
+};
+
+// One row of the window's control table. Places are in twips (15 to a pixel at 96 dpi).
+struct ControlSpec {
+    Control id{};
+    std::string_view name;
+    ControlKind kind = ControlKind::Label;
+    int left = 0, top = 0, width = 0, height = 0;
+    std::string_view caption;
+    FontSpec font;
+    std::optional<Rgb> textColor; // nullopt: the platform's text colour
+    std::optional<Rgb> backColor; // nullopt: transparent
+    bool framed = false;
+    Alignment alignment = Alignment::Left;
+    bool fits = false;
+    std::string_view tooltip;
+    Pointer pointer = Pointer::Inherited;
+    Pictures pictures;
+    int tabIndex = -1; // -1: never takes the focus
+    bool enabled = true;
+    int maxLength = 0;
+
+    constexpr ControlSpec withTooltip(std::string_view text) const
+    {
+        ControlSpec copy = *this;
+        copy.tooltip = text;
+        return copy;
+    }
+    constexpr ControlSpec withIconPointer() const
+    {
+        ControlSpec copy = *this;
+        copy.pointer = Pointer::Icon;
+        return copy;
+    }
+};
+
+struct MenuSpec {
+    std::string_view name;
+    std::string_view caption;
+    int level; // 0 on the bar, 1 in the drop-down of the last bar item
+};
+
+struct WindowSpec {
+    std::string_view caption;
+    std::string_view minimisedCaption;
+    int clientWidth;  // twips
+    int clientHeight; // twips
+};
+
+inline constexpr int twipsPerPixel = 15;
+
+extern const WindowSpec windowSpec;
+extern const std::array<ControlSpec, controlCount> controlTable;
+extern const std::array<MenuSpec, 5> menuTable;
+
+const ControlSpec& specOf(Control control);

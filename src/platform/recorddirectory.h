@@ -1,0 +1,34 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+// Where the record files live, as the operating system names it (the separator at the
+// end may be missing). Throws FatalError when no usable directory exists.
+class RecordDirectory {
+public:
+    virtual ~RecordDirectory() = default;
+    virtual std::string locate() = 0;
+};
+
+// The first of the candidates that exists, or can be created, and can be written.
+// The first is the machine-wide one, shared by every player.
+class FirstWritableDirectory : public RecordDirectory {
+public:
+    explicit FirstWritableDirectory(std::vector<std::string> candidates);
+    std::string locate() override;
+
+private:
+    std::vector<std::string> candidates_;
+};
+
+#ifdef _WIN32
+// The Windows directory, as GetWindowsDirectoryA gives it.
+class WindowsDirectory : public RecordDirectory {
+public:
+    std::string locate() override;
+};
+#endif
+
+// The machine-wide directory of this system, then the player's own data directory.
+std::vector<std::string> defaultRecordDirectories(const std::string& playerDataDirectory);

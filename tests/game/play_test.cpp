@@ -1,0 +1,193 @@
+#include "support/game_fixture.h"
+
+namespace {
+constexpr Rgb black{0, 0, 0};
+}
+
+TEST_F(GameTest, FirstQuestionIsPosedOnceWhenTheWindowIsShown)
+{
+    start("Anna", "10", {0.0, 0.35, 0.45, 0.5});
+    EXPECT_EQ(random.remaining(), 0u);
+    EXPECT_EQ(random.seeds().size(), 1u);
+    EXPECT_EQ(caption(Control::lblNum1), "3");
+    EXPECT_EQ(caption(Control::lblNum2), "4");
+    EXPECT_EQ(tavola.state().expectedAnswer.value(), 12);
+    EXPECT_FALSE(form.enabled(Control::cmdNext));
+    EXPECT_EQ(form.focus(), Control::txtAnswer);
+}
+
+TEST_F(GameTest, QuestionPaintsTheTintedGradientOverTheWholeScale)
+{
+    start("Anna", "10", {14.5 / 15, 0.35, 0.45, 0.5});
+    ASSERT_TRUE(form.drawing());
+    EXPECT_EQ(*form.drawing(), DrawingSettings{});
+    const auto& boxes = form.painted();
+    ASSERT_EQ(boxes.size(), 256u);
+    EXPECT_EQ(boxes.front().color, (Rgb{140, 140, 0}));
+    EXPECT_EQ(boxes.back().color, (Rgb{140, 140, 255}));
+    EXPECT_EQ(boxes.front().y1, 0);
+    EXPECT_EQ(boxes.back().y2, 512);
+    for (std::size_t i = 1; i < boxes.size(); ++i)
+        ASSERT_EQ(boxes[i].y1, boxes[i - 1].y2);
+    EXPECT_EQ(boxes.front().x2, form.windowWidthTwips());
+}
+
+TEST_F(GameTest, ReseedsFromTheClockAfterTheShadeDraw)
+{
+    clock.set(45296.789, "");
+    start();
+    ASSERT_EQ(random.seeds().size(), 1u);
+    EXPECT_DOUBLE_EQ(random.seeds()[0], 45296.789);
+}
+
+TEST_F(GameTest, RightAnswerCountsAndPraisesThePlayer)
+{
+    start("Anna");
+    answer("12");
+    EXPECT_EQ(caption(Control::lblMessage), "Esatto! Anna sei forte!");
+    EXPECT_EQ(caption(Control::lblScore), "1");
+    EXPECT_EQ(caption(Control::lblScore1), "0");
+    EXPECT_EQ(caption(Control::lblScore2), "1");
+    EXPECT_FALSE(form.backColor());
+    EXPECT_EQ(form.painted().size(), 256u) << "a right answer keeps the gradient";
+    EXPECT_TRUE(form.enabled(Control::cmdNext));
+    EXPECT_EQ(form.focus(), Control::cmdNext);
+}
+
+TEST_F(GameTest, WrongAnswerShowsTheProductAndTurnsTheWindowBlack)
+{
+    start("Anna");
+    answer("13");
+    EXPECT_EQ(caption(Control::lblMessage), "Sbagliato!! 12");
+    EXPECT_EQ(caption(Control::lblScore), "0");
+    EXPECT_EQ(caption(Control::lblScore1), "1");
+    EXPECT_EQ(caption(Control::lblScore2), "1");
+    EXPECT_EQ(form.backColor(), black);
+    EXPECT_TRUE(form.painted().empty());
+    EXPECT_EQ(form.focus(), Control::cmdNext);
+}
+
+TEST_F(GameTest, EmptyNameGivesTwoBlanksInThePraise)
+{
+    start("");
+    answer("12");
+    EXPECT_EQ(caption(Control::lblMessage), "Esatto!  sei forte!");
+}
+
+TEST_F(GameTest, KeyFilterLetsOnlyDigitsBackspaceAndEnterThrough)
+{
+    start();
+    for (int key : std::initializer_list<int>{'0', '5', '9', 8}) {
+        int k = key;
+        tavola.txtAnswer_KeyPress(k);
+        EXPECT_EQ(k, key);
+    }
+    for (int key :
+         std::initializer_list<int>{'a', 'Z', '-', '.', ' ', ',', '+', 3, 22, 24, 1, 27, 0xE8}) {
+        int k = key;
+        tavola.txtAnswer_KeyPress(k);
+        EXPECT_EQ(k, 0) << "key " << key;
+    }
+    EXPECT_EQ(caption(Control::lblScore2), "0") << "no key but Enter scores";
+    answer("1x2");
+    EXPECT_EQ(caption(Control::lblMessage), "Esatto! Anna sei forte!");
+}
+
+TEST_F(GameTest, EnterOnAnEmptyBoxScoresZero)
+{
+    start();
+    answer("");
+    EXPECT_EQ(caption(Control::lblMessage), "Sbagliato!! 12");
+    nextQuestion({0.0, 0.35, 0.05, 0.95});
+    EXPECT_EQ(caption(Control::lblNum2), "0");
+    EXPECT_EQ(tavola.state().expectedAnswer.value(), 0);
+    answer("");
+    EXPECT_EQ(caption(Control::lblMessage), "Esatto! Anna sei forte!");
+}
+
+TEST_F(GameTest, LeadingZerosAndPastedTextScoreByTheirValue)
+{
+    start();
+    answer("0012");
+    EXPECT_EQ(caption(Control::lblScore), "1");
+    for (const char* pasted : {"12.4", "11.5", "12.5", "&HC", " 1 2", "1.2E1"}) {
+        nextQuestion({0.0, 0.35, 0.45, 0.5});
+        form.setAnswerText(pasted);
+        answer("");
+        EXPECT_EQ(caption(Control::lblMessage), "Esatto! Anna sei forte!") << pasted;
+    }
+    for (const char* pasted : {"13.5", "-12", "1E5", "1E99", "&H7F"}) {
+        nextQuestion({0.0, 0.35, 0.45, 0.5});
+        form.setAnswerText(pasted);
+        answer("");
+        EXPECT_EQ(caption(Control::lblMessage), "Sbagliato!! 12") << pasted;
+    }
+    EXPECT_EQ(caption(Control::lblScore), "7");
+    EXPECT_EQ(caption(Control::lblScore1), "5");
+    EXPECT_EQ(caption(Control::lblScore2), "12");
+}
+
+TEST_F(GameTest, WrongCountLabelChangesOnlyOnWrongAnswers)
+{
+    start();
+    answer("13");
+    form.setCaption(Control::lblScore1, "marker");
+    nextQuestion({0.0, 0.35, 0.45, 0.5});
+    answer("12");
+    EXPECT_EQ(caption(Control::lblScore1), "marker");
+    EXPECT_EQ(caption(Control::lblScore2), "2");
+}
+
+TEST_F(GameTest, NextQuestionClearsTheAnswerAndMessageAndRepaints)
+{
+    start();
+    answer("13");
+    nextQuestion({0.5, 0.85, 0.25, 0.0});
+    EXPECT_EQ(form.answerText(), "");
+    EXPECT_EQ(caption(Control::lblMessage), "");
+    EXPECT_FALSE(form.enabled(Control::cmdNext));
+    EXPECT_EQ(form.focus(), Control::txtAnswer);
+    EXPECT_EQ(form.painted().size(), 256u);
+    EXPECT_EQ(form.painted().front().color, (Rgb{70, 70, 0}));
+    EXPECT_EQ(tavola.state().expectedAnswer.value(), 16);
+    EXPECT_EQ(form.backColor(), black) << "the background colour itself stays black";
+}
+
+TEST_F(GameTest, ScoringTwiceCountsTwice)
+{
+    start();
+    answer("12");
+    int enter = 13;
+    tavola.txtAnswer_KeyPress(enter);
+    EXPECT_EQ(caption(Control::lblScore), "2");
+}
+
+TEST_F(GameTest, CountersStopAtTheTopOfTheRange)
+{
+    start();
+    for (int i = 0; i < 32768; ++i) {
+        int enter = 13;
+        tavola.txtAnswer_KeyPress(enter);
+    }
+    EXPECT_EQ(caption(Control::lblScore1), "32767");
+    EXPECT_EQ(caption(Control::lblScore2), "32767");
+    form.setAnswerText("12");
+    int enter = 13;
+    tavola.txtAnswer_KeyPress(enter);
+    EXPECT_EQ(caption(Control::lblScore), "1");
+    EXPECT_EQ(caption(Control::lblScore2), "32767");
+}
+
+TEST_F(GameTest, MinimisingChangesTheCaptionForGood)
+{
+    start();
+    form.setDisplayState(DisplayState::Maximised);
+    tavola.Form_Resize();
+    EXPECT_EQ(form.windowCaption(), "Gioca con la tavola pitagorica");
+    form.setDisplayState(DisplayState::Minimised);
+    tavola.Form_Resize();
+    EXPECT_EQ(form.windowCaption(), "Giocare con la tavola pitagorica");
+    form.setDisplayState(DisplayState::Normal);
+    tavola.Form_Resize();
+    EXPECT_EQ(form.windowCaption(), "Giocare con la tavola pitagorica");
+}

@@ -1,0 +1,72 @@
+#pragma once
+
+#include "game/tavola.h"
+#include "platform/headless/fakeclock.h"
+#include "platform/headless/headlessform.h"
+#include "platform/headless/scripteddialogs.h"
+#include "platform/headless/scriptedrandom.h"
+#include "platform/recorddirectory.h"
+#include "support/tempdir.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+class FixedDirectory : public RecordDirectory {
+public:
+    explicit FixedDirectory(std::string path) : path_(std::move(path)) {}
+    std::string locate() override { return path_; }
+
+private:
+    std::string path_;
+};
+
+// A whole game on the headless window, with its records in a temporary directory.
+class GameTest : public ::testing::Test {
+protected:
+    // Answers the two start-up dialogs and poses the first question with the given draws:
+    // shade, first factor, second factor, weighting.
+    void start(const std::string& name = "Anna", const std::string& limit = "10",
+               std::initializer_list<double> draws = {0.0, 0.35, 0.45, 0.5})
+    {
+        dialogs.answerInputs({name, limit});
+        random.script(draws);
+        tavola.launch();
+    }
+
+    // Types text into the answer box as a player would, then presses Enter.
+    void answer(const std::string& text)
+    {
+        for (char c : text) {
+            int key = static_cast<unsigned char>(c);
+            tavola.txtAnswer_KeyPress(key);
+            if (key != 0 && form.answerText().size() < 4)
+                form.setAnswerText(form.answerText() + static_cast<char>(key));
+        }
+        int enter = 13;
+        tavola.txtAnswer_KeyPress(enter);
+    }
+
+    void nextQuestion(std::initializer_list<double> draws)
+    {
+        random.script(draws);
+        tavola.cmdNext_Click();
+    }
+
+    void tick(int times = 1)
+    {
+        for (int i = 0; i < times && !form.exitStatus(); ++i)
+            tavola.Timer1_Timer();
+    }
+
+    std::string caption(Control control) const { return form.caption(control); }
+    std::string scoreFile() const { return readBytes(records.path() / "tavrec.txt"); }
+    std::string nameFile() const { return readBytes(records.path() / "ntavrec.txt"); }
+
+    TempDir records;
+    HeadlessForm form;
+    ScriptedDialogs dialogs;
+    ScriptedRandom random;
+    FakeClock clock;
+    FixedDirectory directory{records.path().string()};
+    Tavola tavola{form, dialogs, random, clock, directory};
+};
