@@ -1,0 +1,73 @@
+#include "platform/qt/captionlabel.h"
+
+#include "game/layout.h"
+
+#include <QPainter>
+
+namespace {
+
+QString shownText(std::string_view caption)
+{
+    QString text = QString::fromUtf8(caption.data(), static_cast<qsizetype>(caption.size()));
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    text.remove(QLatin1Char('\r'));
+    return text;
+}
+
+QColor toQColor(Rgb rgb)
+{
+    return QColor(rgb.red, rgb.green, rgb.blue);
+}
+
+} // namespace
+
+CaptionLabel::CaptionLabel(const ControlSpec& spec, QWidget* parent)
+    : QWidget(parent), fits_(spec.fits), framed_(spec.framed),
+      alignment_((spec.alignment == Alignment::Centre ? Qt::AlignHCenter : Qt::AlignLeft) |
+                 Qt::AlignTop)
+{
+    if (spec.backColor) backColor_ = toQColor(*spec.backColor);
+    if (spec.textColor) textColor_ = toQColor(*spec.textColor);
+    caption_ = spec.caption;
+    text_ = shownText(caption_);
+}
+
+void CaptionLabel::setCaption(std::string_view caption)
+{
+    if (caption == caption_) return;
+    caption_ = caption;
+    text_ = shownText(caption_);
+    if (fits_) fitToCaption();
+    update();
+}
+
+QRect CaptionLabel::textRect() const
+{
+    return framed_ ? rect().adjusted(1, 1, -1, -1) : rect();
+}
+
+void CaptionLabel::fitToCaption()
+{
+    const QFontMetrics metrics(font());
+    const QStringList lines = text_.split(QLatin1Char('\n'));
+    int width = 0;
+    for (const QString& line : lines)
+        width = std::max(width, metrics.horizontalAdvance(line));
+    const int height = metrics.height() + (lines.size() - 1) * metrics.lineSpacing();
+    const int frame = framed_ ? 2 : 0;
+    resize(width + frame, height + frame);
+}
+
+void CaptionLabel::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    if (backColor_) painter.fillRect(rect(), *backColor_);
+    if (framed_) {
+        painter.setPen(QPen(Qt::black, 1));
+        painter.drawRect(rect().adjusted(0, 0, -1, -1));
+    }
+    painter.setPen(textColor_.value_or(palette().color(QPalette::WindowText)));
+    painter.setClipRect(textRect());
+    const int wrap = fits_ ? 0 : int(Qt::TextWordWrap);
+    painter.drawText(textRect(), int(alignment_) | wrap, text_);
+}

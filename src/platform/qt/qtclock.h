@@ -1,0 +1,9 @@
+#pragma once
+
+#include "platform/systemclock.h"
+
+class QtClock : public SystemClock {
+public:
+    double secondsSinceMidnight() const override;
+    std::string nowText() const override;
+};

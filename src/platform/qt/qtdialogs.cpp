@@ -1,0 +1,83 @@
+#include "platform/qt/qtdialogs.h"
+
+#include <QEvent>
+#include <QInputDialog>
+#include <QKeyEvent>
+#include <QMessageBox>
+#include <QPushButton>
+
+namespace {
+
+QString fromUtf8(std::string_view text)
+{
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+QString titleOrApplication(std::string_view title)
+{
+    return title.empty() ? QStringLiteral("Moltiplix") : fromUtf8(title);
+}
+
+// Swallows Escape and the close box, so that only the dialog's own buttons close it.
+class OnlyButtonsClose : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Close && !closingByButton) {
+            event->ignore();
+            return true;
+        }
+        if (event->type() == QEvent::KeyPress &&
+            static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape)
+            return true;
+        return QObject::eventFilter(watched, event);
+    }
+
+public:
+    bool closingByButton = false;
+};
+
+} // namespace
+
+std::string QtDialogs::inputBox(std::string_view prompt, std::string_view title)
+{
+    QInputDialog dialog(parent_);
+    dialog.setWindowTitle(titleOrApplication(title));
+    dialog.setLabelText(fromUtf8(prompt));
+    dialog.setInputMode(QInputDialog::TextInput);
+    if (dialog.exec() != QDialog::Accepted) return {};
+    return dialog.textValue().toStdString();
+}
+
+void QtDialogs::message(std::string_view prompt, std::string_view title)
+{
+    QMessageBox box(QMessageBox::NoIcon, titleOrApplication(title), fromUtf8(prompt),
+                    QMessageBox::Ok, parent_);
+    box.setTextFormat(Qt::PlainText);
+    box.exec();
+}
+
+bool QtDialogs::askYesNo(std::string_view prompt, std::string_view title)
+{
+    QMessageBox box(QMessageBox::Question, titleOrApplication(title), fromUtf8(prompt),
+                    QMessageBox::Yes | QMessageBox::No, parent_);
+    box.setTextFormat(Qt::PlainText);
+    box.setDefaultButton(QMessageBox::No);
+    box.setWindowFlags((box.windowFlags() | Qt::CustomizeWindowHint | Qt::WindowTitleHint) &
+                       ~Qt::WindowCloseButtonHint);
+    OnlyButtonsClose guard(&box);
+    box.installEventFilter(&guard);
+    QObject::connect(&box, &QMessageBox::buttonClicked, &box,
+                     [&guard](QAbstractButton*) { guard.closingByButton = true; });
+    box.exec();
+    return box.clickedButton() == box.button(QMessageBox::Yes);
+}
+
+void showFatalError(QWidget* parent, const QString& message)
+{
+    QMessageBox::critical(parent, QStringLiteral("Moltiplix"),
+                          QStringLiteral("Errore: %1\n\nIl gioco si chiude.").arg(message));
+}

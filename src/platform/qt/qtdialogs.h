@@ -1,0 +1,21 @@
+#pragma once
+
+#include "platform/dialogs.h"
+
+class QString;
+class QWidget;
+
+class QtDialogs : public Dialogs {
+public:
+    explicit QtDialogs(QWidget* parent) : parent_(parent) {}
+
+    std::string inputBox(std::string_view prompt, std::string_view title = {}) override;
+    void message(std::string_view prompt, std::string_view title = {}) override;
+    bool askYesNo(std::string_view prompt, std::string_view title) override;
+
+private:
+    QWidget* parent_;
+};
+
+// The box that says what went wrong before the program ends.
+void showFatalError(QWidget* parent, const QString& message);

@@ -1,0 +1,352 @@
+#include "platform/qt/tavolawindow.h"
+
+#include "game/layout.h"
+#include "platform/qt/artwork.h"
+#include "platform/qt/captionlabel.h"
+#include "platform/qt/drawingsurface.h"
+#include "platform/qt/picturebutton.h"
+#include "platform/qt/qtdialogs.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QElapsedTimer>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QTimer>
+#include <QWindow>
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+constexpr int tickMilliseconds = 1000;
+
+QString fromUtf8(std::string_view text)
+{
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+QColor toQColor(Rgb rgb)
+{
+    return QColor(rgb.red, rgb.green, rgb.blue);
+}
+
+QFont toQFont(const FontSpec& spec)
+{
+    QFont font(fromUtf8(spec.family));
+    font.setPointSizeF(spec.points);
+    font.setBold(spec.bold);
+    font.setItalic(spec.italic);
+    return font;
+}
+
+QRect toPixels(const ControlSpec& spec)
+{
+    return QRect(spec.left / twipsPerPixel, spec.top / twipsPerPixel, spec.width / twipsPerPixel,
+                 spec.height / twipsPerPixel);
+}
+
+// The character a key types, as the answer box's key filter sees it, or -1 for keys that
+// type nothing (arrows, Home, End, Delete, Tab...).
+int characterCode(const QKeyEvent& key)
+{
+    const auto modifiers = key.modifiers();
+    const bool control = modifiers & Qt::ControlModifier;
+    const bool alt = modifiers & Qt::AltModifier;
+    switch (key.key()) {
+    case Qt::Key_Tab:
+    case Qt::Key_Backtab:
+        return -1;
+    case Qt::Key_Backspace:
+        return control ? 127 : 8;
+    case Qt::Key_Escape:
+        return 27;
+    default:
+        break;
+    }
+    if (control && !alt && key.key() >= Qt::Key_A && key.key() <= Qt::Key_Z)
+        return key.key() - Qt::Key_A + 1;
+    const QString text = key.text();
+    if (text.isEmpty()) return -1;
+    return text.at(0).unicode();
+}
+
+[[noreturn]] void exitAtOnce(int status)
+{
+    std::fflush(nullptr);
+    std::_Exit(status);
+}
+
+} // namespace
+
+TavolaWindow::TavolaWindow(ProgramEnd end) : end_(end ? std::move(end) : ProgramEnd(exitAtOnce))
+{
+    setWindowIcon(applicationIcon());
+}
+
+void TavolaWindow::run(const std::function<void()>& handler)
+{
+    try {
+        handler();
+    } catch (const std::exception& error) {
+        showFatalError(isVisible() ? this : nullptr, QString::fromUtf8(error.what()));
+        endProgram(EXIT_FAILURE);
+    }
+}
+
+void TavolaWindow::load()
+{
+    surface_ = new DrawingSurface(this);
+    surface_->setCursor(gamePointer(devicePixelRatioF()));
+    setCentralWidget(surface_);
+    for (const ControlSpec& spec : controlTable)
+        controls_[indexOf(spec.id)] = createControl(spec);
+    setTabOrder(control(Control::cmdExit), control(Control::cmdNext));
+    setTabOrder(control(Control::cmdNext), control(Control::txtAnswer));
+
+    timer_ = new QTimer(surface_);
+    timer_->setInterval(tickMilliseconds);
+    connect(timer_, &QTimer::timeout, this, [this] { run([this] { events_->Timer1_Timer(); }); });
+
+    buildMenu();
+    setWindowTitle(fromUtf8(windowSpec.caption));
+    resize(windowSpec.clientWidth / twipsPerPixel,
+           windowSpec.clientHeight / twipsPerPixel + menuBar()->sizeHint().height());
+}
+
+QWidget* TavolaWindow::createControl(const ControlSpec& spec)
+{
+    QWidget* widget = nullptr;
+    switch (spec.kind) {
+    case ControlKind::Label:
+        widget = new CaptionLabel(spec, surface_);
+        break;
+    case ControlKind::TextBox: {
+        auto* box = new QLineEdit(surface_);
+        box->setMaxLength(spec.maxLength);
+        QPalette colours = box->palette();
+        colours.setColor(QPalette::Text, toQColor(*spec.textColor));
+        colours.setColor(QPalette::Base, toQColor(*spec.backColor));
+        box->setPalette(colours);
+        box->installEventFilter(this);
+        widget = box;
+        break;
+    }
+    case ControlKind::Button: {
+        auto* button = new PictureButton(spec, surface_);
+        button->setText(fromUtf8(spec.caption));
+        if (spec.id == Control::cmdNext)
+            connect(button, &QAbstractButton::clicked, this,
+                    [this] { run([this] { events_->cmdNext_Click(); }); });
+        else
+            connect(button, &QAbstractButton::clicked, this,
+                    [this] { run([this] { events_->cmdExit_Click(); }); });
+        widget = button;
+        break;
+    }
+    case ControlKind::Picture: {
+        auto* picture = new QLabel(surface_);
+        picture->setPixmap(artworkPixmap(spec.pictures.normal, QSize(32, 32), devicePixelRatioF()));
+        picture->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        widget = picture;
+        break;
+    }
+    }
+    widget->setObjectName(fromUtf8(spec.name));
+    widget->setGeometry(toPixels(spec));
+    if (spec.kind != ControlKind::Picture) widget->setFont(toQFont(spec.font));
+    if (!spec.tooltip.empty()) widget->setToolTip(fromUtf8(spec.tooltip));
+    if (spec.pointer == Pointer::Icon) widget->setCursor(iconPointer(devicePixelRatioF()));
+    widget->setEnabled(spec.enabled);
+    widget->show();
+    return widget;
+}
+
+void TavolaWindow::buildMenu()
+{
+    QMenu* dropDown = nullptr;
+    for (const MenuSpec& item : menuTable) {
+        const QString caption = fromUtf8(item.caption);
+        QAction* action = nullptr;
+        if (item.level == 0) {
+            const bool hasDropDown = &item + 1 != menuTable.end() && (&item + 1)->level == 1;
+            if (hasDropDown) {
+                dropDown = menuBar()->addMenu(caption);
+                action = dropDown->menuAction();
+            } else {
+                action = menuBar()->addAction(caption);
+            }
+        } else {
+            action = dropDown->addAction(caption);
+        }
+        action->setObjectName(fromUtf8(item.name));
+        if (item.name == "Next")
+            // Queued: the new game destroys this very menu.
+            connect(
+                action, &QAction::triggered, this,
+                [this] { run([this] { events_->Next_Click(); }); }, Qt::QueuedConnection);
+    }
+}
+
+void TavolaWindow::unload()
+{
+    hide();
+    timer_ = nullptr;
+    controls_.fill(nullptr);
+    menuBar()->clear();
+    delete takeCentralWidget();
+    surface_ = nullptr;
+}
+
+void TavolaWindow::show()
+{
+    showMaximized();
+    activateWindow();
+    // The first question paints the client area at the size it has, so wait (briefly)
+    // until the window is really on screen.
+    QElapsedTimer waited;
+    waited.start();
+    while (windowHandle() && !windowHandle()->isExposed() && waited.elapsed() < 1000)
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents, 20);
+}
+
+void TavolaWindow::endProgram(int status)
+{
+    if (timer_) timer_->stop();
+    end_(status);
+}
+
+std::string TavolaWindow::caption(Control id) const
+{
+    QWidget* widget = control(id);
+    if (auto* label = qobject_cast<CaptionLabel*>(widget)) return label->caption();
+    if (auto* box = qobject_cast<QLineEdit*>(widget)) return box->text().toStdString();
+    if (auto* button = qobject_cast<QAbstractButton*>(widget)) return button->text().toStdString();
+    return {};
+}
+
+void TavolaWindow::setCaption(Control id, std::string_view text)
+{
+    QWidget* widget = control(id);
+    if (auto* label = qobject_cast<CaptionLabel*>(widget))
+        label->setCaption(text);
+    else if (auto* box = qobject_cast<QLineEdit*>(widget))
+        box->setText(fromUtf8(text));
+    else if (auto* button = qobject_cast<QAbstractButton*>(widget))
+        button->setText(fromUtf8(text));
+}
+
+std::string TavolaWindow::answerText() const
+{
+    return caption(Control::txtAnswer);
+}
+
+void TavolaWindow::setAnswerText(std::string_view text)
+{
+    setCaption(Control::txtAnswer, text);
+}
+
+void TavolaWindow::setEnabled(Control id, bool enabled)
+{
+    control(id)->setEnabled(enabled);
+}
+
+void TavolaWindow::setFocus(Control id)
+{
+    control(id)->setFocus(Qt::OtherFocusReason);
+}
+
+void TavolaWindow::setTimerEnabled(bool enabled)
+{
+    if (enabled)
+        timer_->start();
+    else
+        timer_->stop();
+}
+
+DisplayState TavolaWindow::displayState() const
+{
+    if (isMinimized()) return DisplayState::Minimised;
+    if (isMaximized()) return DisplayState::Maximised;
+    return DisplayState::Normal;
+}
+
+void TavolaWindow::setWindowCaption(std::string_view text)
+{
+    setWindowTitle(fromUtf8(text));
+}
+
+int TavolaWindow::windowWidthTwips() const
+{
+    return frameGeometry().width() * twipsPerPixel;
+}
+
+void TavolaWindow::setBackColor(Rgb color)
+{
+    surface_->setBackColor(toQColor(color));
+}
+
+void TavolaWindow::setDrawing(const DrawingSettings& settings)
+{
+    surface_->setScaleHeight(settings.scaleHeight);
+}
+
+void TavolaWindow::fillBox(int x1, int y1, int x2, int y2, Rgb color)
+{
+    surface_->fillBox(x1, y1, x2, y2, toQColor(color));
+}
+
+bool TavolaWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::KeyPress && watched == control(Control::txtAnswer))
+        return answerKeyPressed(static_cast<QKeyEvent*>(event));
+    return QMainWindow::eventFilter(watched, event);
+}
+
+// Returns true when the key must not reach the box.
+bool TavolaWindow::answerKeyPressed(QKeyEvent* key)
+{
+    if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
+        // The next-question button is the window's default button.
+        auto* next = static_cast<QAbstractButton*>(control(Control::cmdNext));
+        if (next->isEnabled()) {
+            next->click();
+        } else {
+            int code = 13;
+            run([&] { events_->txtAnswer_KeyPress(code); });
+        }
+        return true;
+    }
+    const int code = characterCode(*key);
+    if (code < 0) return false;
+    int filtered = code;
+    run([&] { events_->txtAnswer_KeyPress(filtered); });
+    return filtered == 0;
+}
+
+void TavolaWindow::reportResize()
+{
+    if (events_) run([this] { events_->Form_Resize(); });
+}
+
+void TavolaWindow::changeEvent(QEvent* event)
+{
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange) reportResize();
+}
+
+void TavolaWindow::resizeEvent(QResizeEvent* event)
+{
+    QMainWindow::resizeEvent(event);
+    reportResize();
+}
+
+void TavolaWindow::closeEvent(QCloseEvent* event)
+{
+    // The close box ends the program without saving anything.
+    event->accept();
+    endProgram(EXIT_SUCCESS);
+}

@@ -1,0 +1,70 @@
+#pragma once
+
+#include "game/controls.h"
+#include "platform/form.h"
+
+#include <QMainWindow>
+
+#include <array>
+#include <functional>
+
+class DrawingSurface;
+class QKeyEvent;
+class QTimer;
+struct ControlSpec;
+
+// The game window on a real display: its controls are built from the layout table, its
+// events are handed to the game, and whatever the game asks of a window is done here.
+class TavolaWindow : public QMainWindow, public Form {
+    Q_OBJECT
+
+public:
+    using ProgramEnd = std::function<void(int status)>;
+
+    // end: how the program ends at once; by default the process exits on the spot.
+    explicit TavolaWindow(ProgramEnd end = {});
+
+    void setEvents(FormEvents* events) { events_ = events; }
+    // Runs a game handler; an error it cannot go on after is shown, then ends the program.
+    void run(const std::function<void()>& handler);
+
+    QWidget* control(Control id) const { return controls_[indexOf(id)]; }
+    QTimer* timer() const { return timer_; }
+    DrawingSurface* surface() const { return surface_; }
+
+    std::string caption(Control id) const override;
+    void setCaption(Control id, std::string_view text) override;
+    std::string answerText() const override;
+    void setAnswerText(std::string_view text) override;
+    void setEnabled(Control id, bool enabled) override;
+    void setFocus(Control id) override;
+    void setTimerEnabled(bool enabled) override;
+    DisplayState displayState() const override;
+    void setWindowCaption(std::string_view text) override;
+    int windowWidthTwips() const override;
+    void setBackColor(Rgb color) override;
+    void setDrawing(const DrawingSettings& settings) override;
+    void fillBox(int x1, int y1, int x2, int y2, Rgb color) override;
+    void load() override;
+    void unload() override;
+    void show() override;
+    void endProgram(int status) override;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    QWidget* createControl(const ControlSpec& spec);
+    void buildMenu();
+    bool answerKeyPressed(QKeyEvent* key);
+    void reportResize();
+
+    FormEvents* events_ = nullptr;
+    ProgramEnd end_;
+    DrawingSurface* surface_ = nullptr;
+    QTimer* timer_ = nullptr;
+    std::array<QWidget*, controlCount> controls_{};
+};
