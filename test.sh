@@ -1,10 +1,35 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds everything and runs every test without a display.
+# Installs what is missing, builds everything and runs every test without a display:
+# the test suite, the same suite under AddressSanitizer and UndefinedBehaviorSanitizer,
+# and the fuzz targets for a bounded time (FUZZ_SECONDS each, 60 by default).
 set -euo pipefail
 cd "$(dirname "$0")"
-scripts/install-deps.sh
+scripts/install-deps.sh clang libclang-rt-14-dev
 export QT_QPA_PLATFORM=offscreen
+jobs=$(nproc)
 
+echo "== Tests"
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMOLTIPLIX_TESTS=ON
-cmake --build build -j"$(nproc)"
-ctest --test-dir build --output-on-failure -j"$(nproc)"
+cmake --build build -j"$jobs"
+ctest --test-dir build --output-on-failure -j"$jobs"
+
+echo "== Tests under AddressSanitizer and UndefinedBehaviorSanitizer"
+cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DMOLTIPLIX_SANITIZE=ON -DMOLTIPLIX_TESTS=ON
+cmake --build build-asan -j"$jobs"
+ctest --test-dir build-asan --output-on-failure -j"$jobs"
+
+echo "== Fuzzing"
+CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMOLTIPLIX_FUZZ=ON \
+    -DMOLTIPLIX_QT=OFF -DMOLTIPLIX_TESTS=OFF
+cmake --build build-fuzz -j"$jobs"
+for target in numericvalue recordfile; do
+    corpus=$(mktemp -d)
+    if ! build-fuzz/fuzz/${target}_fuzz -max_total_time="${FUZZ_SECONDS:-60}" -print_final_stats=1 \
+        -artifact_prefix=build-fuzz/ "$corpus" "fuzz/corpus/$target" 2>&1 |
+        grep -E '^(stat::number_of_executed_units|==.*ERROR|SUMMARY)' | sed "s/^/$target: /"; then
+        echo "$target: the fuzzer found a fault; the input is in build-fuzz/"
+        exit 1
+    fi
+    rm -rf "$corpus"
+done
+echo "fuzzing: no findings"

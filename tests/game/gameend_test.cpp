@@ -1,4 +1,5 @@
 #include "game/fatalerror.h"
+#include "support/child_process.h"
 #include "support/game_fixture.h"
 
 using ::testing::ElementsAre;
@@ -184,4 +185,30 @@ TEST_F(GameEndTest, AnUnwritableRecordIsFatalAndKeepsTheOldOne)
     std::filesystem::create_directory(records.path() / "tavrec.txt");
     EXPECT_THROW(tavola.cmdExit_Click(), FatalError);
     EXPECT_EQ(nameFile(), "") << "the name file is not written after the score file failed";
+}
+
+TEST_F(GameEndTest, ADirectoryThatTurnedReadOnlyIsFatalAtTheEndAndKeepsTheOldRecord)
+{
+    writeBytes(records.path() / "tavrec.txt", "0\r\n");
+    writeBytes(records.path() / "ntavrec.txt", "Bruno\r\n");
+    play(1);
+    std::filesystem::permissions(records.path(), std::filesystem::perms(0755));
+    if (::geteuid() != 0)
+        std::filesystem::permissions(records.path(), std::filesystem::perms(0555));
+
+    const int status = inChildProcess(
+        [&] {
+            try {
+                tavola.cmdExit_Click();
+            } catch (const FatalError& error) {
+                return std::string(error.what()).find(records.path().string()) != std::string::npos
+                           ? 3
+                           : 4;
+            }
+            return 0;
+        },
+        true);
+    EXPECT_EQ(status, 3) << "a fatal error naming the path";
+    EXPECT_EQ(scoreFile(), "0\r\n");
+    EXPECT_EQ(nameFile(), "Bruno\r\n");
 }

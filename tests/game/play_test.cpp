@@ -191,3 +191,21 @@ TEST_F(GameTest, MinimisingChangesTheCaptionForGood)
     tavola.Form_Resize();
     EXPECT_EQ(form.windowCaption(), "Giocare con la tavola pitagorica");
 }
+
+TEST_F(GameTest, PastedAnswersScoreByTheirRoundedValueAndNeverFail)
+{
+    // Question 2 x 1: the expected answer is 2.
+    start("Anna", "10", {0.0, 0.25, 0.15, 0.0});
+    ASSERT_EQ(tavola.state().expectedAnswer.value(), 2);
+    const std::pair<const char*, bool> pasted[] = {
+        {"2.5", true},   {"1.5", true}, {"3.5", false}, {"1E5", false}, {"-1", false},
+        {"&H7F", false}, {" ", false},  {"  2 ", true}, {"&H2", true},  {"2E0", true},
+    };
+    for (auto [text, right] : pasted) {
+        nextQuestion({0.0, 0.25, 0.15, 0.0});
+        form.setAnswerText(text);
+        answer("");
+        EXPECT_EQ(caption(Control::lblMessage), right ? "Esatto! Anna sei forte!" : "Sbagliato!! 2")
+            << text;
+    }
+}

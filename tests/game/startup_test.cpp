@@ -107,3 +107,12 @@ TEST_F(GameTest, ARecordFileThatCannotBeReadIsFatal)
     dialogs.answerInputs({"Anna", "10"});
     EXPECT_THROW(tavola.launch(), FatalError);
 }
+
+TEST_F(GameTest, LimitsWithJunkAroundThemAndHugePastesAreHandled)
+{
+    dialogs.answerInputs({"Anna", std::string(10000, '7'), std::string(10000, 'x'), "  8abc"});
+    random.script({0.0, 0.5, 0.5, 0.5});
+    tavola.launch();
+    EXPECT_EQ(tavola.state().tableLimit.value(), 8);
+    EXPECT_EQ(dialogs.pendingInputs(), 0u);
+}

@@ -186,3 +186,16 @@ TEST_F(WindowPlayTest, ExitSavesABetterScore)
     EXPECT_EQ(readBytes(records.path() / "tavrec.txt"), "1\r\n");
     EXPECT_EQ(readBytes(records.path() / "ntavrec.txt"), "Zoë\r\n");
 }
+
+TEST_F(WindowPlayTest, ALongPasteIsCutToFourCharactersAndScoredByItsValue)
+{
+    start();
+    QApplication::clipboard()->setText("123456789");
+    box()->paste(); // what the box's context menu does
+    EXPECT_EQ(box()->text(), "1234");
+    QApplication::clipboard()->setText("1E5");
+    box()->clear();
+    box()->paste();
+    QTest::keyClick(box(), Qt::Key_Return);
+    EXPECT_EQ(caption(Control::lblMessage), "Sbagliato!! " + product());
+}

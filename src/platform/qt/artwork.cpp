@@ -47,7 +47,7 @@ QCursor cursorFrom(std::string_view name, int side, QPoint hotSpot, qreal device
 
 QCursor gamePointer(qreal devicePixelRatio)
 {
-    return cursorFrom("pointer", 48, QPoint(3, 3), devicePixelRatio);
+    return cursorFrom("pointer", 48, QPoint(8, 8), devicePixelRatio);
 }
 
 QCursor iconPointer(qreal devicePixelRatio)
