@@ -33,3 +33,9 @@ for target in numericvalue recordfile; do
     rm -rf "$corpus"
 done
 echo "fuzzing: no findings"
+
+# Installing a package changes the machine: only on CI, or when asked for.
+if [ -n "${CI:-}" ] || [ "${PACKAGE_TEST:-0}" = 1 ]; then
+    echo "== Debian package"
+    scripts/package-test.sh
+fi

@@ -3,10 +3,12 @@
 #include "platform/qt/qtclock.h"
 #include "platform/qt/qtdialogs.h"
 #include "platform/qt/tavolawindow.h"
+#include "platform/qt/translations.h"
 #include "platform/randomsource.h"
 #include "platform/recorddirectory.h"
 
 #include <QApplication>
+#include <QLocale>
 #include <QStandardPaths>
 
 namespace {
@@ -32,6 +34,7 @@ int main(int argc, char* argv[])
     QApplication::setApplicationName(QStringLiteral("moltiplix"));
     QApplication::setQuitOnLastWindowClosed(false);
     installFontSubstitutes();
+    installQtTranslations(app, QLocale::system());
 
     TavolaWindow window;
     QtDialogs dialogs(&window);

@@ -155,9 +155,40 @@ const std::array<MenuSpec, 5> menuTable{{
     {"a",    "info@moltiplix.example", 0},
     {"Next", "nuovo", 0},
 }};
+
+const std::array<AccessibleText, controlCount> accessibleTable{{
+    {Control::lblNum1,    "Primo fattore",        ""},
+    {Control::Label2,     "per",                  ""},
+    {Control::lblNum2,    "Secondo fattore",      ""},
+    {Control::Label4,     "uguale",               ""},
+    {Control::txtAnswer,  "Risultato",            "Scrivi il risultato e premi Invio"},
+    {Control::Label11,    "",                     ""},
+    {Control::Image1,     "Orologio",             ""},
+    {Control::lblconto,   "Tempo restante",       "Ore, minuti e secondi alla fine della gara"},
+    {Control::lblMessage, "Messaggio",            "Dice se la risposta era giusta"},
+    {Control::Label6,     "",                     ""},
+    {Control::Label1,     "",                     ""},
+    {Control::Label3,     "",                     ""},
+    {Control::lblScore,   "Risposte esatte",      "Il tuo punteggio"},
+    {Control::lblScore1,  "Risposte errate",      ""},
+    {Control::lblScore2,  "Risposte totali",      ""},
+    {Control::cmdNext,    "Nuovo calcolo",        "Passa alla prossima moltiplicazione"},
+    {Control::cmdExit,    "Esci",                 "Termina la gara e registra il record"},
+    {Control::Label14,    "",                     ""},
+    {Control::lblnome1,   "Sfidante",             "Il nome di chi gioca"},
+    {Control::Label12,    "Il record è di",       ""},
+    {Control::lblnome,    "Detentore del record", ""},
+    {Control::Label13,    "",                     ""},
+    {Control::lblpunti,   "Punti del record",     ""},
+}};
 // clang-format on
 
 const ControlSpec& specOf(Control control)
 {
     return controlTable[indexOf(control)];
+}
+
+const AccessibleText& accessibleTextOf(Control control)
+{
+    return accessibleTable[indexOf(control)];
 }

@@ -71,10 +71,19 @@ struct WindowSpec {
     int clientHeight; // twips
 };
 
+// What a screen reader says of a control, in Italian; nothing visible.
+struct AccessibleText {
+    Control id;
+    std::string_view name;
+    std::string_view description;
+};
+
 inline constexpr int twipsPerPixel = 15;
 
 extern const WindowSpec windowSpec;
 extern const std::array<ControlSpec, controlCount> controlTable;
 extern const std::array<MenuSpec, 5> menuTable;
+extern const std::array<AccessibleText, controlCount> accessibleTable;
 
 const ControlSpec& specOf(Control control);
+const AccessibleText& accessibleTextOf(Control control);

@@ -2,6 +2,7 @@
 
 #include "game/layout.h"
 
+#include <QAccessible>
 #include <QPainter>
 
 namespace {

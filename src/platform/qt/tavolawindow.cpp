@@ -1,12 +1,14 @@
 #include "platform/qt/tavolawindow.h"
 
 #include "game/layout.h"
+#include "platform/qt/accessiblelabel.h"
 #include "platform/qt/artwork.h"
 #include "platform/qt/captionlabel.h"
 #include "platform/qt/drawingsurface.h"
 #include "platform/qt/picturebutton.h"
 #include "platform/qt/qtdialogs.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QElapsedTimer>
@@ -84,6 +86,8 @@ int characterCode(const QKeyEvent& key)
 
 TavolaWindow::TavolaWindow(ProgramEnd end) : end_(end ? std::move(end) : ProgramEnd(exitAtOnce))
 {
+    static const bool accessible = (QAccessible::installFactory(captionLabelAccessible), true);
+    (void)accessible;
     setWindowIcon(applicationIcon());
 }
 
@@ -160,6 +164,9 @@ QWidget* TavolaWindow::createControl(const ControlSpec& spec)
     if (spec.kind != ControlKind::Picture) widget->setFont(toQFont(spec.font));
     if (!spec.tooltip.empty()) widget->setToolTip(fromUtf8(spec.tooltip));
     if (spec.pointer == Pointer::Icon) widget->setCursor(iconPointer(devicePixelRatioF()));
+    const AccessibleText& accessible = accessibleTextOf(spec.id);
+    widget->setAccessibleName(fromUtf8(accessible.name));
+    widget->setAccessibleDescription(fromUtf8(accessible.description));
     widget->setEnabled(spec.enabled);
     widget->show();
     return widget;
