@@ -64,8 +64,9 @@ void CaptionLabel::paintEvent(QPaintEvent*)
     QPainter painter(this);
     if (backColor_) painter.fillRect(rect(), *backColor_);
     if (framed_) {
+        // Half a pixel in, so the line covers whole pixels at any scale.
         painter.setPen(QPen(Qt::black, 1));
-        painter.drawRect(rect().adjusted(0, 0, -1, -1));
+        painter.drawRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5));
     }
     painter.setPen(textColor_.value_or(palette().color(QPalette::WindowText)));
     painter.setClipRect(textRect());

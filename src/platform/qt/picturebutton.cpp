@@ -60,21 +60,22 @@ void PictureButton::paintEvent(QPaintEvent*)
     painter.fillRect(outer, backColor_);
 
     // A raised bevel, sunken while held down; a black outline while it has the focus.
+    // Drawn as one-pixel fills, so the lines keep their width at any scale.
     const bool down = isDown();
     const QColor light = down ? backColor_.darker(170) : backColor_.lighter(160);
     const QColor dark = down ? backColor_.lighter(160) : backColor_.darker(170);
-    QRect bevel = outer.adjusted(0, 0, -1, -1);
+    auto frame = [&painter](QRect r, const QColor& topLeft, const QColor& bottomRight) {
+        painter.fillRect(QRect(r.left(), r.top(), r.width(), 1), topLeft);
+        painter.fillRect(QRect(r.left(), r.top(), 1, r.height()), topLeft);
+        painter.fillRect(QRect(r.left(), r.bottom(), r.width(), 1), bottomRight);
+        painter.fillRect(QRect(r.right(), r.top(), 1, r.height()), bottomRight);
+    };
+    QRect bevel = outer;
     if (hasFocus()) {
-        painter.setPen(Qt::black);
-        painter.drawRect(bevel);
+        frame(bevel, Qt::black, Qt::black);
         bevel.adjust(1, 1, -1, -1);
     }
-    painter.setPen(light);
-    painter.drawLine(bevel.topLeft(), bevel.topRight());
-    painter.drawLine(bevel.topLeft(), bevel.bottomLeft());
-    painter.setPen(dark);
-    painter.drawLine(bevel.bottomLeft(), bevel.bottomRight());
-    painter.drawLine(bevel.topRight(), bevel.bottomRight());
+    frame(bevel, light, dark);
 
     const int shift = down ? 1 : 0;
     const QPixmap picture = currentPicture();
