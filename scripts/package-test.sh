@@ -32,13 +32,16 @@ test "$(stat -c %a /var/games/moltiplix)" = 777 ||
     { echo "/var/games/moltiplix is not writable by every user"; exit 1; }
 
 # The installed game, on a virtual display, must get as far as asking the player's name.
+# (A first start on a fresh machine may wait for the font cache: allow a minute.)
 xvfb-run -a bash -c '
-    moltiplix & game=$!
-    for _ in $(seq 100); do
+    moltiplix 2>/tmp/moltiplix-package-test.log & game=$!
+    for _ in $(seq 600); do
         if xdotool search --name "^Moltiplix$" >/dev/null 2>&1; then
             kill $game; echo "first dialog shown"; exit 0
         fi
+        kill -0 $game 2>/dev/null || break
         sleep 0.1
     done
-    kill $game; echo "the first dialog never appeared"; exit 1'
+    kill $game 2>/dev/null
+    echo "the first dialog never appeared"; cat /tmp/moltiplix-package-test.log; exit 1'
 echo "package test passed"

@@ -1,48 +1,6 @@
-#include "game/tavola.h"
-#include "platform/qt/fonts.h"
-#include "platform/qt/qtclock.h"
-#include "platform/qt/qtdialogs.h"
-#include "platform/qt/tavolawindow.h"
-#include "platform/qt/translations.h"
-#include "platform/randomsource.h"
-#include "platform/recorddirectory.h"
-
-#include <QApplication>
-#include <QLocale>
-#include <QStandardPaths>
-
-namespace {
-
-#ifdef _WIN32
-WindowsDirectory recordDirectory()
-{
-    return {};
-}
-#else
-FirstWritableDirectory recordDirectory()
-{
-    const QString own = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
-    return FirstWritableDirectory(defaultRecordDirectories(own.toStdString()));
-}
-#endif
-
-} // namespace
+#include "app/moltiplix.h"
 
 int main(int argc, char* argv[])
 {
-    QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("moltiplix"));
-    QApplication::setQuitOnLastWindowClosed(false);
-    installFontSubstitutes();
-    installQtTranslations(app, QLocale::system());
-
-    TavolaWindow window;
-    QtDialogs dialogs(&window);
-    SeededRandom random;
-    QtClock clock;
-    auto records = recordDirectory();
-    Tavola tavola(window, dialogs, random, clock, records);
-    window.setEvents(&tavola);
-    window.run([&] { tavola.launch(); });
-    return app.exec();
+    return runMoltiplix(argc, argv);
 }

@@ -26,14 +26,15 @@ std::string FirstWritableDirectory::locate()
         std::error_code error;
         const bool created = fs::create_directories(dir, error);
         if (error) {
-            reasons += "\n" + dir.string() + ": " + error.message();
+            reasons.append("\n").append(dir.string()).append(": ").append(error.message());
             continue;
         }
         if (created && i == 0) // shared by every player of the machine
             fs::permissions(dir, fs::perms::all, error);
 #ifndef _WIN32
         if (::access(dir.c_str(), W_OK | X_OK) != 0) {
-            reasons += "\n" + dir.string() + ": " + std::generic_category().message(errno);
+            reasons.append("\n").append(dir.string()).append(": ");
+            reasons.append(std::generic_category().message(errno));
             continue;
         }
 #endif

@@ -30,7 +30,7 @@ QPixmap artworkPixmap(std::string_view name, QSize size, qreal devicePixelRatio)
 QIcon applicationIcon()
 {
     QIcon icon;
-    for (int side : {16, 24, 32, 48, 64, 128, 256})
+    for (int side : {16, 32, 48, 64, 128})
         icon.addPixmap(artworkPixmap("moltiplix", QSize(side, side), 1.0));
     return icon;
 }

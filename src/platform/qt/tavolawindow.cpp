@@ -88,7 +88,6 @@ TavolaWindow::TavolaWindow(ProgramEnd end) : end_(end ? std::move(end) : Program
 {
     static const bool accessible = (QAccessible::installFactory(captionLabelAccessible), true);
     (void)accessible;
-    setWindowIcon(applicationIcon());
 }
 
 void TavolaWindow::run(const std::function<void()>& handler)
@@ -103,33 +102,45 @@ void TavolaWindow::run(const std::function<void()>& handler)
 
 void TavolaWindow::load()
 {
-    surface_ = new DrawingSurface(this);
-    surface_->setCursor(gamePointer(devicePixelRatioF()));
-    setCentralWidget(surface_);
+    loaded_ = true;
+    timer_ = new QTimer(this);
+    timer_->setInterval(tickMilliseconds);
+    connect(timer_, &QTimer::timeout, this, [this] { run([this] { events_->Timer1_Timer(); }); });
+    setWindowTitle(fromUtf8(windowSpec.caption));
+}
+
+const TavolaWindow::Controls& TavolaWindow::built() const
+{
+    if (!controls_.surface && loaded_) const_cast<TavolaWindow*>(this)->buildControls();
+    return controls_;
+}
+
+void TavolaWindow::buildControls()
+{
+    if (windowIcon().isNull()) setWindowIcon(applicationIcon());
+    auto* surface = new DrawingSurface(this);
+    surface->setCursor(gamePointer(devicePixelRatioF()));
+    setCentralWidget(surface);
     for (const ControlSpec& spec : controlTable)
-        controls_[indexOf(spec.id)] = createControl(spec);
+        controls_.controls[indexOf(spec.id)] = createControl(spec, surface);
+    controls_.surface = surface;
     setTabOrder(control(Control::cmdExit), control(Control::cmdNext));
     setTabOrder(control(Control::cmdNext), control(Control::txtAnswer));
 
-    timer_ = new QTimer(surface_);
-    timer_->setInterval(tickMilliseconds);
-    connect(timer_, &QTimer::timeout, this, [this] { run([this] { events_->Timer1_Timer(); }); });
-
     buildMenu();
-    setWindowTitle(fromUtf8(windowSpec.caption));
     resize(windowSpec.clientWidth / twipsPerPixel,
            windowSpec.clientHeight / twipsPerPixel + menuBar()->sizeHint().height());
 }
 
-QWidget* TavolaWindow::createControl(const ControlSpec& spec)
+QWidget* TavolaWindow::createControl(const ControlSpec& spec, DrawingSurface* surface)
 {
     QWidget* widget = nullptr;
     switch (spec.kind) {
     case ControlKind::Label:
-        widget = new CaptionLabel(spec, surface_);
+        widget = new CaptionLabel(spec, surface);
         break;
     case ControlKind::TextBox: {
-        auto* box = new QLineEdit(surface_);
+        auto* box = new QLineEdit(surface);
         box->setMaxLength(spec.maxLength);
         QPalette colours = box->palette();
         colours.setColor(QPalette::Text, toQColor(*spec.textColor));
@@ -140,7 +151,7 @@ QWidget* TavolaWindow::createControl(const ControlSpec& spec)
         break;
     }
     case ControlKind::Button: {
-        auto* button = new PictureButton(spec, surface_);
+        auto* button = new PictureButton(spec, surface);
         button->setText(fromUtf8(spec.caption));
         if (spec.id == Control::cmdNext)
             connect(button, &QAbstractButton::clicked, this,
@@ -152,7 +163,7 @@ QWidget* TavolaWindow::createControl(const ControlSpec& spec)
         break;
     }
     case ControlKind::Picture: {
-        auto* picture = new QLabel(surface_);
+        auto* picture = new QLabel(surface);
         picture->setPixmap(artworkPixmap(spec.pictures.normal, QSize(32, 32), devicePixelRatioF()));
         picture->setAlignment(Qt::AlignLeft | Qt::AlignTop);
         widget = picture;
@@ -201,15 +212,17 @@ void TavolaWindow::buildMenu()
 void TavolaWindow::unload()
 {
     hide();
+    loaded_ = false;
+    delete timer_;
     timer_ = nullptr;
-    controls_.fill(nullptr);
     menuBar()->clear();
     delete takeCentralWidget();
-    surface_ = nullptr;
+    controls_ = {};
 }
 
 void TavolaWindow::show()
 {
+    built();
     showMaximized();
     activateWindow();
     // The first question paints the client area at the size it has, so wait (briefly)
@@ -293,22 +306,23 @@ int TavolaWindow::windowWidthTwips() const
 
 void TavolaWindow::setBackColor(Rgb color)
 {
-    surface_->setBackColor(toQColor(color));
+    surface()->setBackColor(toQColor(color));
 }
 
 void TavolaWindow::setDrawing(const DrawingSettings& settings)
 {
-    surface_->setScaleHeight(settings.scaleHeight);
+    surface()->setScaleHeight(settings.scaleHeight);
 }
 
 void TavolaWindow::fillBox(int x1, int y1, int x2, int y2, Rgb color)
 {
-    surface_->fillBox(x1, y1, x2, y2, toQColor(color));
+    surface()->fillBox(x1, y1, x2, y2, toQColor(color));
 }
 
 bool TavolaWindow::eventFilter(QObject* watched, QEvent* event)
 {
-    if (event->type() == QEvent::KeyPress && watched == control(Control::txtAnswer))
+    if (event->type() == QEvent::KeyPress &&
+        watched == controls_.controls[indexOf(Control::txtAnswer)])
         return answerKeyPressed(static_cast<QKeyEvent*>(event));
     return QMainWindow::eventFilter(watched, event);
 }

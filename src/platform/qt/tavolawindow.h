@@ -28,9 +28,9 @@ public:
     // Runs a game handler; an error it cannot go on after is shown, then ends the program.
     void run(const std::function<void()>& handler);
 
-    QWidget* control(Control id) const { return controls_[indexOf(id)]; }
+    QWidget* control(Control id) const { return built().controls[indexOf(id)]; }
     QTimer* timer() const { return timer_; }
-    DrawingSurface* surface() const { return surface_; }
+    DrawingSurface* surface() const { return built().surface; }
 
     std::string caption(Control id) const override;
     void setCaption(Control id, std::string_view text) override;
@@ -57,14 +57,24 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    QWidget* createControl(const ControlSpec& spec);
+    struct Controls {
+        DrawingSurface* surface = nullptr;
+        std::array<QWidget*, controlCount> controls{};
+    };
+
+    // The controls are made on first use, so that the start-up's first dialog shows
+    // before the window's controls, pictures and fonts are made; nothing is visible
+    // before they exist.
+    const Controls& built() const;
+    void buildControls();
+    QWidget* createControl(const ControlSpec& spec, DrawingSurface* surface);
     void buildMenu();
     bool answerKeyPressed(QKeyEvent* key);
     void reportResize();
 
     FormEvents* events_ = nullptr;
     ProgramEnd end_;
-    DrawingSurface* surface_ = nullptr;
     QTimer* timer_ = nullptr;
-    std::array<QWidget*, controlCount> controls_{};
+    bool loaded_ = false;
+    Controls controls_;
 };

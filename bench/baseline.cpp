@@ -1,0 +1,6 @@
+#include "baseline_app.h"
+
+int main(int argc, char* argv[])
+{
+    return runBaseline(argc, argv);
+}
