@@ -21,75 +21,75 @@ struct Place {
     int left, top, width, height;
 };
 
-constexpr FontSpec sans(double points, bool bold = false, bool italic = false)
+constexpr FontChoice sans(double points, bool bold = false, bool italic = false)
 {
     return {"MS Sans Serif", points, bold, italic};
 }
 
-constexpr ControlSpec control(Control id, std::string_view name, ControlKind kind, Place place,
-                              std::string_view caption, FontSpec font)
+constexpr ControlLayout control(Control id, std::string_view name, ControlKind kind, Place place,
+                                std::string_view caption, FontChoice font)
 {
-    ControlSpec spec;
-    spec.id = id;
-    spec.name = name;
-    spec.kind = kind;
-    spec.left = place.left;
-    spec.top = place.top;
-    spec.width = place.width;
-    spec.height = place.height;
-    spec.caption = caption;
-    spec.font = font;
-    return spec;
+    ControlLayout entry;
+    entry.id = id;
+    entry.name = name;
+    entry.kind = kind;
+    entry.left = place.left;
+    entry.top = place.top;
+    entry.width = place.width;
+    entry.height = place.height;
+    entry.caption = caption;
+    entry.font = font;
+    return entry;
 }
 
-constexpr ControlSpec label(Control id, std::string_view name, Place place,
-                            std::string_view caption, FontSpec font, std::optional<Rgb> text,
-                            std::optional<Rgb> back, bool frame, Alignment alignment, bool fit)
+constexpr ControlLayout label(Control id, std::string_view name, Place place,
+                              std::string_view caption, FontChoice font, std::optional<Rgb> text,
+                              std::optional<Rgb> back, bool frame, Alignment alignment, bool fit)
 {
-    ControlSpec spec = control(id, name, ControlKind::Label, place, caption, font);
-    spec.textColor = text;
-    spec.backColor = back;
-    spec.framed = frame;
-    spec.alignment = alignment;
-    spec.fits = fit;
-    return spec;
+    ControlLayout entry = control(id, name, ControlKind::Label, place, caption, font);
+    entry.textColor = text;
+    entry.backColor = back;
+    entry.framed = frame;
+    entry.alignment = alignment;
+    entry.fits = fit;
+    return entry;
 }
 
-constexpr ControlSpec button(Control id, std::string_view name, Place place,
-                             std::string_view caption, Rgb back, Pictures pictures, int tabIndex,
-                             bool enabled)
+constexpr ControlLayout button(Control id, std::string_view name, Place place,
+                               std::string_view caption, Rgb back, Pictures pictures, int tabIndex,
+                               bool enabled)
 {
-    ControlSpec spec = control(id, name, ControlKind::Button, place, caption, sans(8.25, true));
-    spec.backColor = back;
-    spec.alignment = Centre;
-    spec.pictures = pictures;
-    spec.tabIndex = tabIndex;
-    spec.enabled = enabled;
-    return spec;
+    ControlLayout entry = control(id, name, ControlKind::Button, place, caption, sans(8.25, true));
+    entry.backColor = back;
+    entry.alignment = Centre;
+    entry.pictures = pictures;
+    entry.tabIndex = tabIndex;
+    entry.enabled = enabled;
+    return entry;
 }
 
-constexpr ControlSpec answerBox()
+constexpr ControlLayout answerBox()
 {
-    ControlSpec spec = control(Control::txtAnswer, "txtAnswer", ControlKind::TextBox,
-                               {8160, 0, 2775, 1200}, "", {"Arial", 48, true});
-    spec.textColor = blue;
-    spec.backColor = Rgb{255, 255, 128};
-    spec.tabIndex = 8;
-    spec.maxLength = 4;
-    return spec.withTooltip("Inserisci il risultato e  premi il tasto  Invio");
+    ControlLayout entry = control(Control::txtAnswer, "txtAnswer", ControlKind::TextBox,
+                                  {8160, 0, 2775, 1200}, "", {"Arial", 48, true});
+    entry.textColor = blue;
+    entry.backColor = Rgb{255, 255, 128};
+    entry.tabIndex = 8;
+    entry.maxLength = 4;
+    return entry.withTooltip("Inserisci il risultato e  premi il tasto  Invio");
 }
 
-constexpr ControlSpec picture()
+constexpr ControlLayout picture()
 {
-    ControlSpec spec =
+    ControlLayout entry =
         control(Control::Image1, "Image1", ControlKind::Picture, {480, 1680, 480, 480}, "", {});
-    spec.pictures = {"clock", "", ""};
-    return spec.withTooltip("Clicca sotto di me per impostare il Timer");
+    entry.pictures = {"clock", "", ""};
+    return entry.withTooltip("Clicca sotto di me per impostare il Timer");
 }
 
 } // namespace
 
-const WindowSpec windowSpec{
+const WindowLayout windowLayout{
     "Gioca con la tavola pitagorica",
     "Giocare con la tavola pitagorica",
     11880,
@@ -97,7 +97,7 @@ const WindowSpec windowSpec{
 };
 
 // clang-format off
-const std::array<ControlSpec, controlCount> controlTable{{
+const std::array<ControlLayout, controlCount> controlTable{{
     label(Control::lblNum1,    "lblNum1",    {840, 0, 345, 1185},      "",
           {"Arial", 48, true},           blue,        yellow,      framed, Centre, fits),
     label(Control::Label2,     "Label2",     {2400, 0, 615, 975},      "X",
@@ -148,7 +148,7 @@ const std::array<ControlSpec, controlCount> controlTable{{
           sans(24),                      yellow,      transparent, plain,  Left,   fits),
 }};
 
-const std::array<MenuSpec, 5> menuTable{{
+const std::array<MenuItem, 5> menuTable{{
     {"wp",   "www.moltiplix.example", 0},
     {"v",    "Scuola primaria - esercizi di aritmetica", 1},
     {"Ciao", "Un gioco del team di Moltiplix", 0},
@@ -183,7 +183,7 @@ const std::array<AccessibleText, controlCount> accessibleTable{{
 }};
 // clang-format on
 
-const ControlSpec& specOf(Control control)
+const ControlLayout& layoutOf(Control control)
 {
     return controlTable[indexOf(control)];
 }

@@ -10,7 +10,7 @@ enum class ControlKind { Label, TextBox, Button, Picture };
 enum class Alignment { Left, Centre };
 enum class Pointer { Inherited, Icon };
 
-struct FontSpec {
+struct FontChoice {
     std::string_view family;
     double points = 0;
     bool bold = false;
@@ -25,13 +25,13 @@ struct Pictures {
 };
 
 // One row of the window's control table. Places are in twips (15 to a pixel at 96 dpi).
-struct ControlSpec {
+struct ControlLayout {
     Control id{};
     std::string_view name;
     ControlKind kind = ControlKind::Label;
     int left = 0, top = 0, width = 0, height = 0;
     std::string_view caption;
-    FontSpec font;
+    FontChoice font;
     std::optional<Rgb> textColor; // nullopt: the platform's text colour
     std::optional<Rgb> backColor; // nullopt: transparent
     bool framed = false;
@@ -44,27 +44,27 @@ struct ControlSpec {
     bool enabled = true;
     int maxLength = 0;
 
-    constexpr ControlSpec withTooltip(std::string_view text) const
+    constexpr ControlLayout withTooltip(std::string_view text) const
     {
-        ControlSpec copy = *this;
+        ControlLayout copy = *this;
         copy.tooltip = text;
         return copy;
     }
-    constexpr ControlSpec withIconPointer() const
+    constexpr ControlLayout withIconPointer() const
     {
-        ControlSpec copy = *this;
+        ControlLayout copy = *this;
         copy.pointer = Pointer::Icon;
         return copy;
     }
 };
 
-struct MenuSpec {
+struct MenuItem {
     std::string_view name;
     std::string_view caption;
     int level; // 0 on the bar, 1 in the drop-down of the last bar item
 };
 
-struct WindowSpec {
+struct WindowLayout {
     std::string_view caption;
     std::string_view minimisedCaption;
     int clientWidth;  // twips
@@ -80,10 +80,10 @@ struct AccessibleText {
 
 inline constexpr int twipsPerPixel = 15;
 
-extern const WindowSpec windowSpec;
-extern const std::array<ControlSpec, controlCount> controlTable;
-extern const std::array<MenuSpec, 5> menuTable;
+extern const WindowLayout windowLayout;
+extern const std::array<ControlLayout, controlCount> controlTable;
+extern const std::array<MenuItem, 5> menuTable;
 extern const std::array<AccessibleText, controlCount> accessibleTable;
 
-const ControlSpec& specOf(Control control);
+const ControlLayout& layoutOf(Control control);
 const AccessibleText& accessibleTextOf(Control control);

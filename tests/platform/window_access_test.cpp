@@ -28,7 +28,7 @@ TEST_F(WindowTest, EveryMeaningfulControlHasAnItalianAccessibleName)
     start();
     for (const AccessibleText& text : accessibleTable) {
         if (text.name.empty()) continue;
-        SCOPED_TRACE(specOf(text.id).name);
+        SCOPED_TRACE(layoutOf(text.id).name);
         QAccessibleInterface* accessible = accessibleOf(window.control(text.id));
         ASSERT_NE(accessible, nullptr);
         EXPECT_TRUE(accessible->text(QAccessible::Name).startsWith(QString::fromUtf8(text.name)));

@@ -44,45 +44,45 @@ bool resizedAtStart(Control id)
 TEST_F(WindowTest, EveryControlStandsWhereTheLayoutSaysWithItsFontAndTooltip)
 {
     start();
-    for (const ControlSpec& spec : controlTable) {
-        SCOPED_TRACE(std::string(spec.name));
-        QWidget* w = window.control(spec.id);
+    for (const ControlLayout& entry : controlTable) {
+        SCOPED_TRACE(std::string(entry.name));
+        QWidget* w = window.control(entry.id);
         ASSERT_NE(w, nullptr);
-        EXPECT_EQ(w->objectName().toStdString(), spec.name);
+        EXPECT_EQ(w->objectName().toStdString(), entry.name);
         EXPECT_EQ(w->parentWidget(), window.surface());
-        EXPECT_EQ(w->pos(), QPoint(spec.left / 15, spec.top / 15));
-        if (!resizedAtStart(spec.id)) {
-            EXPECT_EQ(w->size(), QSize(spec.width / 15, spec.height / 15));
+        EXPECT_EQ(w->pos(), QPoint(entry.left / 15, entry.top / 15));
+        if (!resizedAtStart(entry.id)) {
+            EXPECT_EQ(w->size(), QSize(entry.width / 15, entry.height / 15));
         }
-        EXPECT_EQ(w->toolTip().toStdString(), spec.tooltip);
-        if (spec.kind == ControlKind::Picture) continue;
+        EXPECT_EQ(w->toolTip().toStdString(), entry.tooltip);
+        if (entry.kind == ControlKind::Picture) continue;
         const QFontInfo font(w->font());
-        EXPECT_EQ(font.family(), expectedFamily(spec.font.family));
-        EXPECT_DOUBLE_EQ(w->font().pointSizeF(), spec.font.points);
-        EXPECT_EQ(font.bold(), spec.font.bold);
-        EXPECT_EQ(font.italic(), spec.font.italic);
+        EXPECT_EQ(font.family(), expectedFamily(entry.font.family));
+        EXPECT_DOUBLE_EQ(w->font().pointSizeF(), entry.font.points);
+        EXPECT_EQ(font.bold(), entry.font.bold);
+        EXPECT_EQ(font.italic(), entry.font.italic);
         EXPECT_FALSE(w->font().underline());
-        EXPECT_EQ(w->cursor().shape() == Qt::BitmapCursor, spec.pointer == Pointer::Icon ||
-                                                               spec.kind == ControlKind::Label ||
-                                                               spec.kind == ControlKind::Button);
+        EXPECT_EQ(w->cursor().shape() == Qt::BitmapCursor, entry.pointer == Pointer::Icon ||
+                                                               entry.kind == ControlKind::Label ||
+                                                               entry.kind == ControlKind::Button);
     }
 }
 
 TEST_F(WindowTest, LabelsShowTheirColoursFramesAndCaptions)
 {
     start();
-    for (const ControlSpec& spec : controlTable) {
-        if (spec.kind != ControlKind::Label || spec.caption.empty()) continue;
-        SCOPED_TRACE(std::string(spec.name));
-        auto* label = widget<CaptionLabel>(spec.id);
+    for (const ControlLayout& entry : controlTable) {
+        if (entry.kind != ControlKind::Label || entry.caption.empty()) continue;
+        SCOPED_TRACE(std::string(entry.name));
+        auto* label = widget<CaptionLabel>(entry.id);
         ASSERT_NE(label, nullptr);
         const QImage image = label->grab().toImage();
-        const QColor text = spec.textColor ? toQColor(*spec.textColor) : QColor(Qt::black);
-        if (!resizedAtStart(spec.id) && spec.id != Control::lblconto) {
-            EXPECT_EQ(label->caption(), spec.caption);
+        const QColor text = entry.textColor ? toQColor(*entry.textColor) : QColor(Qt::black);
+        if (!resizedAtStart(entry.id) && entry.id != Control::lblconto) {
+            EXPECT_EQ(label->caption(), entry.caption);
             EXPECT_TRUE(containsColour(image, text)) << "caption drawn in its colour";
         }
-        EXPECT_EQ(image.pixelColor(0, 0) == QColor(Qt::black), spec.framed) << "frame";
+        EXPECT_EQ(image.pixelColor(0, 0) == QColor(Qt::black), entry.framed) << "frame";
     }
 }
 
@@ -147,9 +147,9 @@ TEST_F(WindowTest, OnlyTheButtonsAndTheAnswerBoxTakeTheFocusInTabOrder)
     QWidget* exit = widget(Control::cmdExit);
     QWidget* next = widget(Control::cmdNext);
     QWidget* box = widget(Control::txtAnswer);
-    for (const ControlSpec& spec : controlTable)
-        EXPECT_EQ(window.control(spec.id)->focusPolicy() != Qt::NoFocus, spec.tabIndex >= 0)
-            << spec.name;
+    for (const ControlLayout& entry : controlTable)
+        EXPECT_EQ(window.control(entry.id)->focusPolicy() != Qt::NoFocus, entry.tabIndex >= 0)
+            << entry.name;
 
     exit->setFocus();
     QTest::keyClick(exit, Qt::Key_Tab);

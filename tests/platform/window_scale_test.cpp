@@ -45,9 +45,9 @@ TEST_F(WindowScaleTest, RunsAtTheRequestedScale)
 
 TEST_F(WindowScaleTest, ControlsKeepTheirPlacesAndColours)
 {
-    for (const ControlSpec& spec : controlTable)
-        EXPECT_EQ(window.control(spec.id)->pos(), QPoint(spec.left / 15, spec.top / 15))
-            << spec.name;
+    for (const ControlLayout& entry : controlTable)
+        EXPECT_EQ(window.control(entry.id)->pos(), QPoint(entry.left / 15, entry.top / 15))
+            << entry.name;
 
     const QImage image = window.surface()->grab().toImage();
     ASSERT_EQ(image.size(), QSize(792, 554) * ratio);
@@ -96,10 +96,10 @@ TEST_F(WindowScaleTest, NoCaptionIsCutThatShowsWholeAtNormalSize)
 {
     QImage normalScreen(1, 1, QImage::Format_RGB32); // 96 dpi, no scaling
     int checked = 0;
-    for (const ControlSpec& spec : controlTable) {
-        auto* label = qobject_cast<CaptionLabel*>(window.control(spec.id));
+    for (const ControlLayout& entry : controlTable) {
+        auto* label = qobject_cast<CaptionLabel*>(window.control(entry.id));
         if (!label || label->displayText().isEmpty()) continue;
-        const QSize room = label->size() - (spec.framed ? QSize(2, 2) : QSize(0, 0));
+        const QSize room = label->size() - (entry.framed ? QSize(2, 2) : QSize(0, 0));
         auto fits = [&](const QFontMetrics& metrics) {
             for (const QString& line : label->displayText().split('\n'))
                 if (metrics.horizontalAdvance(line) > room.width()) return false;
@@ -107,7 +107,7 @@ TEST_F(WindowScaleTest, NoCaptionIsCutThatShowsWholeAtNormalSize)
         };
         if (!fits(QFontMetrics(label->font(), &normalScreen)))
             continue; // cut at normal size too, as laid out ("X", "=", "Il record  è di ")
-        EXPECT_TRUE(fits(QFontMetrics(label->font(), label))) << spec.name;
+        EXPECT_TRUE(fits(QFontMetrics(label->font(), label))) << entry.name;
         ++checked;
     }
     EXPECT_GE(checked, 12);

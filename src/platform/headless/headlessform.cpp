@@ -74,11 +74,11 @@ void HeadlessForm::load()
 {
     loaded_ = true;
     ++loads_;
-    for (const ControlSpec& spec : controlTable)
-        controls_[indexOf(spec.id)] = {std::string(spec.caption), spec.enabled};
+    for (const ControlLayout& entry : controlTable)
+        controls_[indexOf(entry.id)] = {std::string(entry.caption), entry.enabled};
     focus_.reset();
     timerEnabled_ = false;
-    windowCaption_ = windowSpec.caption;
+    windowCaption_ = windowLayout.caption;
     backColor_.reset();
     drawing_.reset();
     painted_.clear();

@@ -22,14 +22,14 @@ QColor toQColor(Rgb rgb)
 
 } // namespace
 
-CaptionLabel::CaptionLabel(const ControlSpec& spec, QWidget* parent)
-    : QWidget(parent), fits_(spec.fits), framed_(spec.framed),
-      alignment_((spec.alignment == Alignment::Centre ? Qt::AlignHCenter : Qt::AlignLeft) |
+CaptionLabel::CaptionLabel(const ControlLayout& entry, QWidget* parent)
+    : QWidget(parent), fits_(entry.fits), framed_(entry.framed),
+      alignment_((entry.alignment == Alignment::Centre ? Qt::AlignHCenter : Qt::AlignLeft) |
                  Qt::AlignTop)
 {
-    if (spec.backColor) backColor_ = toQColor(*spec.backColor);
-    if (spec.textColor) textColor_ = toQColor(*spec.textColor);
-    caption_ = spec.caption;
+    if (entry.backColor) backColor_ = toQColor(*entry.backColor);
+    if (entry.textColor) textColor_ = toQColor(*entry.textColor);
+    caption_ = entry.caption;
     text_ = shownText(caption_);
 }
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-struct ControlSpec;
+struct ControlLayout;
 
 // A label of the game window. Its caption is plain text (no access keys, no markup); a
 // CR LF starts a new line. A fitting label takes the size of its caption whenever the
@@ -16,7 +16,7 @@ class CaptionLabel : public QWidget {
     Q_OBJECT
 
 public:
-    CaptionLabel(const ControlSpec& spec, QWidget* parent);
+    CaptionLabel(const ControlLayout& entry, QWidget* parent);
 
     const std::string& caption() const { return caption_; }
     void setCaption(std::string_view caption);

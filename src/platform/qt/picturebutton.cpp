@@ -13,12 +13,12 @@ constexpr int margin = 6;
 
 } // namespace
 
-PictureButton::PictureButton(const ControlSpec& spec, QWidget* parent)
-    : QAbstractButton(parent), normalName_(spec.pictures.normal),
-      pressedName_(spec.pictures.pressed), disabledName_(spec.pictures.disabled)
+PictureButton::PictureButton(const ControlLayout& entry, QWidget* parent)
+    : QAbstractButton(parent), normalName_(entry.pictures.normal),
+      pressedName_(entry.pictures.pressed), disabledName_(entry.pictures.disabled)
 {
-    if (spec.backColor)
-        backColor_ = QColor(spec.backColor->red, spec.backColor->green, spec.backColor->blue);
+    if (entry.backColor)
+        backColor_ = QColor(entry.backColor->red, entry.backColor->green, entry.backColor->blue);
     setFocusPolicy(Qt::StrongFocus);
     loadPictures();
 }

@@ -3,7 +3,7 @@
 #include <QAbstractButton>
 #include <QPixmap>
 
-struct ControlSpec;
+struct ControlLayout;
 
 // A graphical push button: its picture centred above its caption, on its own colour,
 // with a pressed picture while held down and a disabled picture while disabled. Enter
@@ -12,7 +12,7 @@ class PictureButton : public QAbstractButton {
     Q_OBJECT
 
 public:
-    PictureButton(const ControlSpec& spec, QWidget* parent);
+    PictureButton(const ControlLayout& entry, QWidget* parent);
 
     QSize sizeHint() const override { return size(); }
     // The picture shown now: normal, pressed or disabled.

@@ -36,19 +36,19 @@ QColor toQColor(Rgb rgb)
     return QColor(rgb.red, rgb.green, rgb.blue);
 }
 
-QFont toQFont(const FontSpec& spec)
+QFont toQFont(const FontChoice& entry)
 {
-    QFont font(fromUtf8(spec.family));
-    font.setPointSizeF(spec.points);
-    font.setBold(spec.bold);
-    font.setItalic(spec.italic);
+    QFont font(fromUtf8(entry.family));
+    font.setPointSizeF(entry.points);
+    font.setBold(entry.bold);
+    font.setItalic(entry.italic);
     return font;
 }
 
-QRect toPixels(const ControlSpec& spec)
+QRect toPixels(const ControlLayout& entry)
 {
-    return QRect(spec.left / twipsPerPixel, spec.top / twipsPerPixel, spec.width / twipsPerPixel,
-                 spec.height / twipsPerPixel);
+    return QRect(entry.left / twipsPerPixel, entry.top / twipsPerPixel, entry.width / twipsPerPixel,
+                 entry.height / twipsPerPixel);
 }
 
 // The character a key types, as the answer box's key filter sees it, or -1 for keys that
@@ -106,7 +106,7 @@ void TavolaWindow::load()
     timer_ = new QTimer(this);
     timer_->setInterval(tickMilliseconds);
     connect(timer_, &QTimer::timeout, this, [this] { run([this] { events_->Timer1_Timer(); }); });
-    setWindowTitle(fromUtf8(windowSpec.caption));
+    setWindowTitle(fromUtf8(windowLayout.caption));
 }
 
 const TavolaWindow::Controls& TavolaWindow::built() const
@@ -121,39 +121,39 @@ void TavolaWindow::buildControls()
     auto* surface = new DrawingSurface(this);
     surface->setCursor(gamePointer(devicePixelRatioF()));
     setCentralWidget(surface);
-    for (const ControlSpec& spec : controlTable)
-        controls_.controls[indexOf(spec.id)] = createControl(spec, surface);
+    for (const ControlLayout& entry : controlTable)
+        controls_.controls[indexOf(entry.id)] = createControl(entry, surface);
     controls_.surface = surface;
     setTabOrder(control(Control::cmdExit), control(Control::cmdNext));
     setTabOrder(control(Control::cmdNext), control(Control::txtAnswer));
 
     buildMenu();
-    resize(windowSpec.clientWidth / twipsPerPixel,
-           windowSpec.clientHeight / twipsPerPixel + menuBar()->sizeHint().height());
+    resize(windowLayout.clientWidth / twipsPerPixel,
+           windowLayout.clientHeight / twipsPerPixel + menuBar()->sizeHint().height());
 }
 
-QWidget* TavolaWindow::createControl(const ControlSpec& spec, DrawingSurface* surface)
+QWidget* TavolaWindow::createControl(const ControlLayout& entry, DrawingSurface* surface)
 {
     QWidget* widget = nullptr;
-    switch (spec.kind) {
+    switch (entry.kind) {
     case ControlKind::Label:
-        widget = new CaptionLabel(spec, surface);
+        widget = new CaptionLabel(entry, surface);
         break;
     case ControlKind::TextBox: {
         auto* box = new QLineEdit(surface);
-        box->setMaxLength(spec.maxLength);
+        box->setMaxLength(entry.maxLength);
         QPalette colours = box->palette();
-        colours.setColor(QPalette::Text, toQColor(*spec.textColor));
-        colours.setColor(QPalette::Base, toQColor(*spec.backColor));
+        colours.setColor(QPalette::Text, toQColor(*entry.textColor));
+        colours.setColor(QPalette::Base, toQColor(*entry.backColor));
         box->setPalette(colours);
         box->installEventFilter(this);
         widget = box;
         break;
     }
     case ControlKind::Button: {
-        auto* button = new PictureButton(spec, surface);
-        button->setText(fromUtf8(spec.caption));
-        if (spec.id == Control::cmdNext)
+        auto* button = new PictureButton(entry, surface);
+        button->setText(fromUtf8(entry.caption));
+        if (entry.id == Control::cmdNext)
             connect(button, &QAbstractButton::clicked, this,
                     [this] { run([this] { events_->cmdNext_Click(); }); });
         else
@@ -164,21 +164,22 @@ QWidget* TavolaWindow::createControl(const ControlSpec& spec, DrawingSurface* su
     }
     case ControlKind::Picture: {
         auto* picture = new QLabel(surface);
-        picture->setPixmap(artworkPixmap(spec.pictures.normal, QSize(32, 32), devicePixelRatioF()));
+        picture->setPixmap(
+            artworkPixmap(entry.pictures.normal, QSize(32, 32), devicePixelRatioF()));
         picture->setAlignment(Qt::AlignLeft | Qt::AlignTop);
         widget = picture;
         break;
     }
     }
-    widget->setObjectName(fromUtf8(spec.name));
-    widget->setGeometry(toPixels(spec));
-    if (spec.kind != ControlKind::Picture) widget->setFont(toQFont(spec.font));
-    if (!spec.tooltip.empty()) widget->setToolTip(fromUtf8(spec.tooltip));
-    if (spec.pointer == Pointer::Icon) widget->setCursor(iconPointer(devicePixelRatioF()));
-    const AccessibleText& accessible = accessibleTextOf(spec.id);
+    widget->setObjectName(fromUtf8(entry.name));
+    widget->setGeometry(toPixels(entry));
+    if (entry.kind != ControlKind::Picture) widget->setFont(toQFont(entry.font));
+    if (!entry.tooltip.empty()) widget->setToolTip(fromUtf8(entry.tooltip));
+    if (entry.pointer == Pointer::Icon) widget->setCursor(iconPointer(devicePixelRatioF()));
+    const AccessibleText& accessible = accessibleTextOf(entry.id);
     widget->setAccessibleName(fromUtf8(accessible.name));
     widget->setAccessibleDescription(fromUtf8(accessible.description));
-    widget->setEnabled(spec.enabled);
+    widget->setEnabled(entry.enabled);
     widget->show();
     return widget;
 }
@@ -186,7 +187,7 @@ QWidget* TavolaWindow::createControl(const ControlSpec& spec, DrawingSurface* su
 void TavolaWindow::buildMenu()
 {
     QMenu* dropDown = nullptr;
-    for (const MenuSpec& item : menuTable) {
+    for (const MenuItem& item : menuTable) {
         const QString caption = fromUtf8(item.caption);
         QAction* action = nullptr;
         if (item.level == 0) {

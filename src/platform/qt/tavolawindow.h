@@ -11,7 +11,7 @@
 class DrawingSurface;
 class QKeyEvent;
 class QTimer;
-struct ControlSpec;
+struct ControlLayout;
 
 // The game window on a real display: its controls are built from the layout table, its
 // events are handed to the game, and whatever the game asks of a window is done here.
@@ -67,7 +67,7 @@ private:
     // before they exist.
     const Controls& built() const;
     void buildControls();
-    QWidget* createControl(const ControlSpec& spec, DrawingSurface* surface);
+    QWidget* createControl(const ControlLayout& entry, DrawingSurface* surface);
     void buildMenu();
     bool answerKeyPressed(QKeyEvent* key);
     void reportResize();
