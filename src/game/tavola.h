@@ -50,7 +50,6 @@ public:
     std::string GetSystemDir();
 
     const WindowState& state() const { return state_; }
-    bool ending() const { return ending_; }
 
 private:
     Int16 askTableLimit();
