@@ -1,6 +1,7 @@
 #include "platform/qt/captionlabel.h"
 
 #include "game/layout.h"
+#include "platform/qt/conversions.h"
 
 #include <QAccessible>
 #include <QPainter>
@@ -9,15 +10,10 @@ namespace {
 
 QString shownText(std::string_view caption)
 {
-    QString text = QString::fromUtf8(caption.data(), static_cast<qsizetype>(caption.size()));
+    QString text = fromUtf8(caption);
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     text.remove(QLatin1Char('\r'));
     return text;
-}
-
-QColor toQColor(Rgb rgb)
-{
-    return QColor(rgb.red, rgb.green, rgb.blue);
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 
 #include "game/layout.h"
 #include "platform/qt/artwork.h"
+#include "platform/qt/conversions.h"
 
 #include <QKeyEvent>
 #include <QPainter>
@@ -17,8 +18,7 @@ PictureButton::PictureButton(const ControlLayout& entry, QWidget* parent)
     : QAbstractButton(parent), normalName_(entry.pictures.normal),
       pressedName_(entry.pictures.pressed), disabledName_(entry.pictures.disabled)
 {
-    if (entry.backColor)
-        backColor_ = QColor(entry.backColor->red, entry.backColor->green, entry.backColor->blue);
+    if (entry.backColor) backColor_ = toQColor(*entry.backColor);
     setFocusPolicy(Qt::StrongFocus);
     loadPictures();
 }

@@ -1,5 +1,7 @@
 #include "platform/qt/qtdialogs.h"
 
+#include "platform/qt/conversions.h"
+
 #include <QEvent>
 #include <QInputDialog>
 #include <QKeyEvent>
@@ -7,11 +9,6 @@
 #include <QPushButton>
 
 namespace {
-
-QString fromUtf8(std::string_view text)
-{
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 QString titleOrApplication(std::string_view title)
 {

@@ -4,6 +4,7 @@
 #include "platform/qt/accessiblelabel.h"
 #include "platform/qt/artwork.h"
 #include "platform/qt/captionlabel.h"
+#include "platform/qt/conversions.h"
 #include "platform/qt/drawingsurface.h"
 #include "platform/qt/picturebutton.h"
 #include "platform/qt/qtdialogs.h"
@@ -25,16 +26,6 @@
 namespace {
 
 constexpr int tickMilliseconds = 1000;
-
-QString fromUtf8(std::string_view text)
-{
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-QColor toQColor(Rgb rgb)
-{
-    return QColor(rgb.red, rgb.green, rgb.blue);
-}
 
 QFont toQFont(const FontChoice& entry)
 {
