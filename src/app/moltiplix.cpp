@@ -8,6 +8,7 @@
 #include "platform/qt/translations.h"
 #include "platform/randomsource.h"
 #include "platform/recorddirectory.h"
+#include "records/localrecordstore.h"
 
 #include <QApplication>
 #include <QLocale>
@@ -43,7 +44,8 @@ int runMoltiplix(int& argc, char** argv, const std::function<void(QApplication&)
     QtDialogs dialogs(&window);
     SeededRandom random;
     QtClock clock;
-    auto records = recordDirectory();
+    auto directory = recordDirectory();
+    LocalRecordStore records(directory);
     Tavola tavola(window, dialogs, random, clock, records);
     window.setEvents(&tavola);
     window.run([&] { tavola.launch(); });

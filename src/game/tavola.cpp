@@ -5,9 +5,9 @@
 #include "game/questions.h"
 #include "platform/dialogs.h"
 #include "platform/randomsource.h"
-#include "platform/recorddirectory.h"
 #include "platform/systemclock.h"
 #include "records/recordfiles.h"
+#include "records/recordstore.h"
 
 namespace {
 
@@ -32,7 +32,7 @@ std::optional<Int16> answerValue(std::string_view text)
 } // namespace
 
 Tavola::Tavola(Form& form, Dialogs& dialogs, RandomSource& random, SystemClock& clock,
-               RecordDirectory& records)
+               RecordStore& records)
     : form_(form), dialogs_(dialogs), random_(random), clock_(clock), records_(records)
 {
 }
@@ -59,9 +59,9 @@ void Tavola::Form_Load()
     s.correctCount = 0;
     s.wrongCount = 0;
     s.recordDir = GetSystemDir();
-    records::createMissingFiles(s.recordDir);
-    form_.setCaption(Control::lblpunti, records::Leggifiletxt(records::scoreFile(s.recordDir)));
-    form_.setCaption(Control::lblnome, records::Leggifiletxt(records::nameFile(s.recordDir)));
+    const StoredRecord record = records_.open();
+    form_.setCaption(Control::lblpunti, record.score);
+    form_.setCaption(Control::lblnome, record.name);
     s.clock.secondsLeft = Int16::rounded(s.clock.clockSeconds + 900);
     form_.setCaption(Control::lblconto, clockText(s.clock));
 }
@@ -201,11 +201,10 @@ bool Tavola::beginEnding()
 
 void Tavola::saveOrEnd(std::string_view congratulation)
 {
-    if (records::recordBeaten(form_.caption(Control::lblpunti), form_.caption(Control::lblScore))) {
-        records::saveRecord(state_.recordDir, form_.caption(Control::lblScore),
-                            form_.caption(Control::lblnome1));
+    const std::string score = form_.caption(Control::lblScore);
+    if (records::recordBeaten(form_.caption(Control::lblpunti), score) &&
+        records_.saveIfBeaten(score, form_.caption(Control::lblnome1)))
         dialogs_.message(congratulation);
-    }
     form_.endProgram(0);
 }
 

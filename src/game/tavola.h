@@ -9,7 +9,7 @@
 
 class Dialogs;
 class RandomSource;
-class RecordDirectory;
+class RecordStore;
 class SystemClock;
 
 // The window-level variables. They live as long as the game object, across the
@@ -31,7 +31,7 @@ struct WindowState {
 class Tavola : public FormEvents {
 public:
     Tavola(Form& form, Dialogs& dialogs, RandomSource& random, SystemClock& clock,
-           RecordDirectory& records);
+           RecordStore& records);
 
     // Loads the window (which runs Form_Load), shows it and poses the first question.
     void launch();
@@ -62,7 +62,7 @@ private:
     Dialogs& dialogs_;
     RandomSource& random_;
     SystemClock& clock_;
-    RecordDirectory& records_;
+    RecordStore& records_;
 
     WindowState state_;
     bool ending_ = false;

@@ -91,7 +91,8 @@ TEST_F(GameEndTest, SavedRecordShowsAtTheNextLaunch)
 
     HeadlessForm nextForm;
     ScriptedDialogs nextDialogs;
-    Tavola next{nextForm, nextDialogs, random, clock, directory};
+    LocalRecordStore nextStore{directory};
+    Tavola next{nextForm, nextDialogs, random, clock, nextStore};
     nextDialogs.answerInputs({"Bea", "10"});
     random.script({0.0, 0.35, 0.45, 0.5});
     next.launch();

@@ -6,6 +6,7 @@
 #include "platform/headless/scripteddialogs.h"
 #include "platform/headless/scriptedrandom.h"
 #include "platform/recorddirectory.h"
+#include "records/localrecordstore.h"
 #include "support/tempdir.h"
 
 #include <gmock/gmock.h>
@@ -68,5 +69,6 @@ protected:
     ScriptedRandom random;
     FakeClock clock;
     FixedDirectory directory{records.path().string()};
-    Tavola tavola{form, dialogs, random, clock, directory};
+    LocalRecordStore store{directory};
+    Tavola tavola{form, dialogs, random, clock, store};
 };

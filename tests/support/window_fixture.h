@@ -46,5 +46,6 @@ protected:
     SeededRandom random;
     FakeClock clock;
     FixedDirectory directory{records.path().string()};
-    Tavola tavola{window, dialogs, random, clock, directory};
+    LocalRecordStore store{directory};
+    Tavola tavola{window, dialogs, random, clock, store};
 };
