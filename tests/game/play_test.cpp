@@ -1,5 +1,7 @@
 #include "support/game_fixture.h"
 
+#include <set>
+
 namespace {
 constexpr Rgb black{0, 0, 0};
 }
@@ -32,12 +34,31 @@ TEST_F(GameTest, QuestionPaintsTheTintedGradientOverTheWholeScale)
     EXPECT_EQ(boxes.front().x2, form.windowWidthTwips());
 }
 
-TEST_F(GameTest, ReseedsFromTheClockAfterTheShadeDraw)
+TEST_F(GameTest, FirstTintIsTheSameAtEveryLaunchAndFactorsFollowTheClock)
 {
     clock.set(45296.789, "");
     start();
     ASSERT_EQ(random.seeds().size(), 1u);
     EXPECT_DOUBLE_EQ(random.seeds()[0], 45296.789);
+
+    // Launches at different times of day, each with a generator fresh from its fixed state.
+    std::set<int> firstTints;
+    std::set<std::string> firstQuestions;
+    for (double time : {1.0, 2.5, 30000.25, 86399.9}) {
+        HeadlessForm launchForm;
+        ScriptedDialogs launchDialogs;
+        SeededRandom fresh;
+        FakeClock at;
+        at.set(time, "");
+        Tavola game(launchForm, launchDialogs, fresh, at, store);
+        launchDialogs.answerInputs({"Anna", "10"});
+        game.launch();
+        firstTints.insert(launchForm.painted().front().color.red);
+        firstQuestions.insert(launchForm.caption(Control::lblNum1) + "x" +
+                              launchForm.caption(Control::lblNum2));
+    }
+    EXPECT_EQ(firstTints.size(), 1u) << "the shade is drawn before the re-seed";
+    EXPECT_GT(firstQuestions.size(), 1u);
 }
 
 TEST_F(GameTest, RightAnswerCountsAndPraisesThePlayer)
