@@ -88,13 +88,6 @@ TEST_F(GameTest, WrongAnswerShowsTheProductAndTurnsTheWindowBlack)
     EXPECT_EQ(form.focus(), Control::cmdNext);
 }
 
-TEST_F(GameTest, EmptyNameGivesTwoBlanksInThePraise)
-{
-    start("");
-    answer("12");
-    EXPECT_EQ(caption(Control::lblMessage), "Esatto!  sei forte!");
-}
-
 TEST_F(GameTest, KeyFilterLetsOnlyDigitsBackspaceAndEnterThrough)
 {
     start();
@@ -124,28 +117,6 @@ TEST_F(GameTest, EnterOnAnEmptyBoxScoresZero)
     EXPECT_EQ(tavola.state().expectedAnswer.value(), 0);
     answer("");
     EXPECT_EQ(caption(Control::lblMessage), "Esatto! Anna sei forte!");
-}
-
-TEST_F(GameTest, LeadingZerosAndPastedTextScoreByTheirValue)
-{
-    start();
-    answer("0012");
-    EXPECT_EQ(caption(Control::lblScore), "1");
-    for (const char* pasted : {"12.4", "11.5", "12.5", "&HC", " 1 2", "1.2E1"}) {
-        nextQuestion({0.0, 0.35, 0.45, 0.5});
-        form.setAnswerText(pasted);
-        answer("");
-        EXPECT_EQ(caption(Control::lblMessage), "Esatto! Anna sei forte!") << pasted;
-    }
-    for (const char* pasted : {"13.5", "-12", "1E5", "1E99", "&H7F"}) {
-        nextQuestion({0.0, 0.35, 0.45, 0.5});
-        form.setAnswerText(pasted);
-        answer("");
-        EXPECT_EQ(caption(Control::lblMessage), "Sbagliato!! 12") << pasted;
-    }
-    EXPECT_EQ(caption(Control::lblScore), "7");
-    EXPECT_EQ(caption(Control::lblScore1), "5");
-    EXPECT_EQ(caption(Control::lblScore2), "12");
 }
 
 TEST_F(GameTest, WrongCountLabelChangesOnlyOnWrongAnswers)
@@ -199,28 +170,15 @@ TEST_F(GameTest, CountersStopAtTheTopOfTheRange)
     EXPECT_EQ(caption(Control::lblScore2), "32767");
 }
 
-TEST_F(GameTest, MinimisingChangesTheCaptionForGood)
-{
-    start();
-    form.setDisplayState(DisplayState::Maximised);
-    tavola.Form_Resize();
-    EXPECT_EQ(form.windowCaption(), "Gioca con la tavola pitagorica");
-    form.setDisplayState(DisplayState::Minimised);
-    tavola.Form_Resize();
-    EXPECT_EQ(form.windowCaption(), "Giocare con la tavola pitagorica");
-    form.setDisplayState(DisplayState::Normal);
-    tavola.Form_Resize();
-    EXPECT_EQ(form.windowCaption(), "Giocare con la tavola pitagorica");
-}
-
 TEST_F(GameTest, PastedAnswersScoreByTheirRoundedValueAndNeverFail)
 {
     // Question 2 x 1: the expected answer is 2.
     start("Anna", "10", {0.0, 0.25, 0.15, 0.0});
     ASSERT_EQ(tavola.state().expectedAnswer.value(), 2);
     const std::pair<const char*, bool> pasted[] = {
-        {"2.5", true},   {"1.5", true}, {"3.5", false}, {"1E5", false}, {"-1", false},
-        {"&H7F", false}, {" ", false},  {"  2 ", true}, {"&H2", true},  {"2E0", true},
+        {"2.5", true},   {"1.5", true},   {"3.5", false}, {"1E5", false},  {"-1", false},
+        {"&H7F", false}, {" ", false},    {"  2 ", true}, {"&H2", true},   {"2E0", true},
+        {"0002", true},  {"1E99", false}, {"2.4", true},  {"0.2E1", true},
     };
     for (auto [text, right] : pasted) {
         nextQuestion({0.0, 0.25, 0.15, 0.0});

@@ -32,34 +32,26 @@ void press(QWidget* dialog, Qt::Key key)
 
 } // namespace
 
-TEST(QtDialogs, DialogsWithoutATitleCarryTheApplicationsOwn)
+TEST(QtDialogs, UntitledDialogsCarryTheApplicationsTitleAndInputIsEmptyUnlessOk)
 {
     QtDialogs dialogs(nullptr);
     QStringList titles;
-    auto noteTitleAndPress = [&titles](QWidget* dialog) {
-        titles << dialog->windowTitle();
-        press(dialog, Qt::Key_Return);
-    };
-    onNextDialog(noteTitleAndPress);
-    dialogs.message("Ciao");
-    onNextDialog(noteTitleAndPress);
-    dialogs.message("Ciao a presto. Ore 0", "Data 07/12/2026 10:45:01");
-    onNextDialog(noteTitleAndPress);
-    dialogs.inputBox("Come ti chiami?");
-    EXPECT_EQ(titles, QStringList({"Moltiplix", "Data 07/12/2026 10:45:01", "Moltiplix"}));
-}
-
-TEST(QtDialogs, InputDialogGivesTheTextOnOkAndEmptyTextOtherwise)
-{
-    QtDialogs dialogs(nullptr);
-    auto typeThen = [](std::function<void(QWidget*)> close) {
-        onNextDialog([close](QWidget* dialog) {
-            QTest::keyClicks(dialog->findChild<QLineEdit*>(), "Anna");
+    auto typeThen = [&titles](std::function<void(QWidget*)> close) {
+        onNextDialog([&titles, close](QWidget* dialog) {
+            titles << dialog->windowTitle();
+            if (auto* field = dialog->findChild<QLineEdit*>()) QTest::keyClicks(field, "Anna");
             close(dialog);
         });
     };
-    typeThen([](QWidget* dialog) { press(dialog, Qt::Key_Return); });
+    auto enter = [](QWidget* dialog) { press(dialog, Qt::Key_Return); };
+    typeThen(enter);
+    dialogs.message("Ciao");
+    typeThen(enter);
+    dialogs.message("Ciao a presto. Ore 0", "Data 07/12/2026 10:45:01");
+    typeThen(enter);
     EXPECT_EQ(dialogs.inputBox("Come ti chiami?"), "Anna");
+    EXPECT_EQ(titles, QStringList({"Moltiplix", "Data 07/12/2026 10:45:01", "Moltiplix"}));
+
     typeThen([](QWidget* dialog) { press(dialog, Qt::Key_Escape); });
     EXPECT_EQ(dialogs.inputBox("Come ti chiami?"), "") << "cancelled";
     typeThen([](QWidget* dialog) { dialog->close(); });
