@@ -61,12 +61,12 @@ TEST_F(GameEndTest, NoRecordYetAndNoRightAnswerWritesNothing)
     EXPECT_EQ(form.exitStatus(), 0);
 }
 
-TEST_F(GameEndTest, NoRecordYetAndOneRightAnswerWritesBoth)
+TEST_F(GameEndTest, OneRightAnswerBeatsNoRecordAndAnEmptyNameIsJustTheLineEnd)
 {
-    play(1);
+    play(1, "");
     tavola.cmdExit_Click();
     EXPECT_EQ(scoreFile(), "1\r\n");
-    EXPECT_EQ(nameFile(), "Anna\r\n");
+    EXPECT_EQ(nameFile(), "\r\n");
 }
 
 TEST_F(GameEndTest, HandEditedRecordThatIsNotANumberCountsAsZero)
@@ -75,13 +75,6 @@ TEST_F(GameEndTest, HandEditedRecordThatIsNotANumberCountsAsZero)
     play(1);
     tavola.cmdExit_Click();
     EXPECT_EQ(scoreFile(), "1\r\n");
-}
-
-TEST_F(GameEndTest, EmptyNameIsSavedAsJustTheLineEnd)
-{
-    play(2, "");
-    tavola.cmdExit_Click();
-    EXPECT_EQ(nameFile(), "\r\n");
 }
 
 TEST_F(GameEndTest, SavedRecordShowsAtTheNextLaunch)
@@ -117,7 +110,6 @@ TEST_F(GameEndTest, ClockRunsDownAndTheTickAfterZeroEndsTheGame)
     EXPECT_EQ(farewell.prompt, "Ciao a presto. Ore 0");
     EXPECT_EQ(farewell.title, "Data 07/12/2026 10:45:01");
     EXPECT_THAT(promptsAfterStart(), ElementsAre("Ciao a presto. Ore 0", timeUpPraise));
-    EXPECT_EQ(std::string(timeUpPraise).size(), 48u);
     EXPECT_EQ(scoreFile(), "1\r\n");
 }
 
@@ -129,13 +121,6 @@ TEST_F(GameEndTest, TimeUpAlwaysSaysGoodbyeEvenWithoutARecord)
     EXPECT_THAT(promptsAfterStart(), ElementsAre("Ciao a presto. Ore 0"));
     EXPECT_EQ(scoreFile(), "50\r\n");
     EXPECT_EQ(form.exitStatus(), 0);
-}
-
-TEST_F(GameEndTest, ExitShowsNoFarewell)
-{
-    play(0);
-    tavola.cmdExit_Click();
-    EXPECT_TRUE(promptsAfterStart().empty());
 }
 
 TEST_F(GameEndTest, TheEndIsEnteredOnceWhateverArrivesDuringItsDialogs)

@@ -19,15 +19,6 @@ TEST_F(GameTest, AnsweringNoLeavesTheGameAsItWas)
     EXPECT_EQ(form.loads(), 1);
 }
 
-TEST_F(GameTest, TheTimerKeepsRunningWhileTheNewGameQuestionIsOpen)
-{
-    start();
-    dialogs.whileOpen("INIZIAMO", [&] { tick(2); });
-    dialogs.answerYesNo(false);
-    tavola.Next_Click();
-    EXPECT_EQ(caption(Control::lblconto), "00:14:58");
-}
-
 TEST_F(GameTest, YesAsksTheLimitTwiceAndTheSecondAnswerCounts)
 {
     writeBytes(records.path() / "tavrec.txt", "4\r\n");

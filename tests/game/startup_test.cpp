@@ -1,4 +1,3 @@
-#include "game/fatalerror.h"
 #include "support/game_fixture.h"
 
 using ::testing::ElementsAre;
@@ -33,11 +32,13 @@ TEST_F(GameTest, TheTimerIsStoppedWhileTheStartUpDialogsAreOpen)
     EXPECT_FALSE(timerDuringDialog);
 }
 
-TEST_F(GameTest, CancelledNameGivesTwoBlanksBeforeVediamoAndABlankChallenger)
+TEST_F(GameTest, CancelledNameLeavesTwoBlanksInTheGreetingAndThePraise)
 {
     start("", "10");
     EXPECT_EQ(dialogs.prompts()[1], "  vediamo se sei un vero campione  ");
     EXPECT_EQ(caption(Control::lblnome1), "");
+    answer("12");
+    EXPECT_EQ(caption(Control::lblMessage), "Esatto!  sei forte!");
 }
 
 TEST_F(GameTest, NoLimitMeansTenWithAMessage)
@@ -99,13 +100,6 @@ TEST_F(GameTest, NameWrittenOnAnOldWindowsMachineShowsItsAccents)
     writeBytes(records.path() / "ntavrec.txt", "Nicol\xF2\r\n");
     start();
     EXPECT_EQ(caption(Control::lblnome), "Nicolò\r\n");
-}
-
-TEST_F(GameTest, ARecordFileThatCannotBeReadIsFatal)
-{
-    std::filesystem::create_directory(records.path() / "tavrec.txt");
-    dialogs.answerInputs({"Anna", "10"});
-    EXPECT_THROW(tavola.launch(), FatalError);
 }
 
 TEST_F(GameTest, LimitsWithJunkAroundThemAndHugePastesAreHandled)

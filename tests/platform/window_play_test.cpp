@@ -87,14 +87,22 @@ TEST_F(WindowPlayTest, OneEnterScoresAndTheNextEnterPosesTheNextQuestion)
 TEST_F(WindowPlayTest, AccessKeysClickOnlyEnabledButtons)
 {
     start();
-    const std::string before = caption(Control::lblNum1) + caption(Control::lblNum2);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    QTest::keyClicks(box(), "5");
+    const std::string question = caption(Control::lblNum1) + "x" + caption(Control::lblNum2);
     QTest::keyClick(&window, Qt::Key_N, Qt::AltModifier);
-    QTest::qWait(200);
-    EXPECT_FALSE(exitStatus);
-    EXPECT_EQ(caption(Control::lblMessage), "") << "Alt+N does nothing while disabled";
+    QTest::qWait(200); // an access key clicks after a short press animation
+    EXPECT_EQ(box()->text(), "5") << "Alt+N does nothing while disabled";
+    EXPECT_EQ(caption(Control::lblNum1) + "x" + caption(Control::lblNum2), question);
+
+    QTest::keyClick(box(), Qt::Key_Return);
+    ASSERT_NE(caption(Control::lblMessage), "");
+    QTest::keyClick(&window, Qt::Key_N, Qt::AltModifier);
+    EXPECT_TRUE(QTest::qWaitFor([this] { return !next()->isEnabled(); }));
+    EXPECT_EQ(caption(Control::lblMessage), "") << "Alt+N poses the next question";
 
     QTest::keyClick(&window, Qt::Key_X, Qt::AltModifier);
-    QTest::qWait(300);
+    EXPECT_TRUE(QTest::qWaitFor([this] { return exitStatus.has_value(); }));
     EXPECT_EQ(exitStatus, 0);
 }
 

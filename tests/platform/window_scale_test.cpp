@@ -1,9 +1,9 @@
 // Run once per display scale (QT_SCALE_FACTOR 1, 1.5 and 2): the window must look the
 // same at every scale, only sharper.
-#include "game/layout.h"
 #include "platform/qt/artwork.h"
 #include "platform/qt/captionlabel.h"
 #include "platform/qt/picturebutton.h"
+#include "support/expected_layout.h"
 #include "support/window_fixture.h"
 
 #include <QLineEdit>
@@ -45,9 +45,8 @@ TEST_F(WindowScaleTest, RunsAtTheRequestedScale)
 
 TEST_F(WindowScaleTest, ControlsKeepTheirPlacesAndColours)
 {
-    for (const ControlLayout& entry : controlTable)
-        EXPECT_EQ(window.control(entry.id)->pos(), QPoint(entry.left / 15, entry.top / 15))
-            << entry.name;
+    for (const ExpectedControl& c : expected::controls)
+        EXPECT_EQ(window.control(c.id)->pos(), pixelsOf(c).topLeft()) << c.name;
 
     const QImage image = window.surface()->grab().toImage();
     ASSERT_EQ(image.size(), QSize(792, 554) * ratio);
@@ -96,10 +95,10 @@ TEST_F(WindowScaleTest, NoCaptionIsCutThatShowsWholeAtNormalSize)
 {
     QImage normalScreen(1, 1, QImage::Format_RGB32); // 96 dpi, no scaling
     int checked = 0;
-    for (const ControlLayout& entry : controlTable) {
-        auto* label = qobject_cast<CaptionLabel*>(window.control(entry.id));
+    for (const ExpectedControl& c : expected::controls) {
+        auto* label = qobject_cast<CaptionLabel*>(window.control(c.id));
         if (!label || label->displayText().isEmpty()) continue;
-        const QSize room = label->size() - (entry.framed ? QSize(2, 2) : QSize(0, 0));
+        const QSize room = label->size() - (c.framed ? QSize(2, 2) : QSize(0, 0));
         auto fits = [&](const QFontMetrics& metrics) {
             for (const QString& line : label->displayText().split('\n'))
                 if (metrics.horizontalAdvance(line) > room.width()) return false;
@@ -107,7 +106,7 @@ TEST_F(WindowScaleTest, NoCaptionIsCutThatShowsWholeAtNormalSize)
         };
         if (!fits(QFontMetrics(label->font(), &normalScreen)))
             continue; // cut at normal size too, as laid out ("X", "=", "Il record  è di ")
-        EXPECT_TRUE(fits(QFontMetrics(label->font(), label))) << entry.name;
+        EXPECT_TRUE(fits(QFontMetrics(label->font(), label))) << c.name;
         ++checked;
     }
     EXPECT_GE(checked, 12);
