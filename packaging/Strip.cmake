@@ -1,0 +1,14 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Runs in CPack before the package is made: strips every program in it the way Debian's
+# own packages are stripped, without the compiler's comment and note sections.
+file(GLOB_RECURSE files LIST_DIRECTORIES false "${CPACK_TEMPORARY_INSTALL_DIRECTORY}/*")
+foreach(file IN LISTS files)
+    if(IS_SYMLINK "${file}")
+        continue()
+    endif()
+    file(READ "${file}" magic LIMIT 4 HEX)
+    if(magic STREQUAL "7f454c46")
+        execute_process(COMMAND strip --remove-section=.comment --remove-section=.note "${file}"
+                        COMMAND_ERROR_IS_FATAL ANY)
+    endif()
+endforeach()
