@@ -124,6 +124,17 @@ dpkg-statoverride --remove "$records/tavrec.txt"
 /var/lib/dpkg/info/moltiplix.postinst configure 1.1.0
 expect_mode "$records" "root:games 775"
 expect_mode "$records/tavrec.txt" "root:games 664"
+# A directory left world-writable by override: any player could swap a file for a link
+# under configure, so it changes no file there.
+dpkg-statoverride --update --add root root 0777 "$records"
+rm "$records/ntavrec.txt"
+ln -s "$victims/private" "$records/ntavrec.txt"
+/var/lib/dpkg/info/moltiplix.postinst configure 1.1.0 2>/dev/null
+dpkg-statoverride --remove "$records"
+expect_mode "$victims/private" "root:root 600"
+[ -L "$records/ntavrec.txt" ] || fail "configure changed a file in a world-writable directory"
+/var/lib/dpkg/info/moltiplix.postinst configure 1.1.0 2>/dev/null
+expect_mode "$records/ntavrec.txt" "root:games 664"
 
 if [ -f scripts/shared-record-test.sh ]; then
     echo "== shared record"
