@@ -30,7 +30,9 @@ QPixmap artworkPixmap(std::string_view name, QSize size, qreal devicePixelRatio)
 QIcon applicationIcon()
 {
     QIcon icon;
-    for (int side : {16, 32, 48, 64, 128})
+    // Title bars use the 16 px icon: the scaled-down drawing blurs its digits there.
+    icon.addPixmap(artworkPixmap("moltiplix-16", QSize(16, 16), 1.0));
+    for (int side : {32, 48, 64, 128})
         icon.addPixmap(artworkPixmap("moltiplix", QSize(side, side), 1.0));
     return icon;
 }
