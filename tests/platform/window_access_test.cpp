@@ -1,4 +1,5 @@
 #include "game/layout.h"
+#include "platform/qt/qtdialogs.h"
 #include "platform/qt/translations.h"
 #include "support/window_fixture.h"
 
@@ -7,6 +8,8 @@
 #include <QLocale>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
+#include <QTimer>
 #include <QTranslator>
 
 namespace {
@@ -42,23 +45,76 @@ TEST_F(WindowTest, EveryMeaningfulControlHasAnItalianAccessibleName)
 TEST_F(WindowTest, AScreenReaderCanReadTheQuestionAndTheResult)
 {
     start("Anna");
+    const QString first = QString::fromStdString(window.caption(Control::lblNum1));
+    const QString second = QString::fromStdString(window.caption(Control::lblNum2));
     EXPECT_EQ(accessibleOf(window.control(Control::lblNum1))->role(), QAccessible::StaticText);
-    EXPECT_EQ(accessibleName(window.control(Control::lblNum1)),
-              "Primo fattore: " + QString::fromStdString(window.caption(Control::lblNum1)));
+    EXPECT_EQ(accessibleName(window.control(Control::lblNum1)), "Primo fattore: " + first);
     EXPECT_EQ(accessibleName(window.control(Control::Label2)), "per: X");
-    EXPECT_EQ(accessibleName(window.control(Control::lblNum2)),
-              "Secondo fattore: " + QString::fromStdString(window.caption(Control::lblNum2)));
+    // The focused box says the question; the focused button the verdict and the counts.
+    QWidget* box = window.control(Control::txtAnswer);
+    QWidget* next = window.control(Control::cmdNext);
+    EXPECT_EQ(accessibleName(box), "Risultato: quanto fa " + first + " per " + second + "?");
 
     const auto product = std::to_string(tavola.state().expectedAnswer.value());
-    QTest::keyClicks(window.control(Control::txtAnswer), QString::fromStdString(product));
-    QTest::keyClick(window.control(Control::txtAnswer), Qt::Key_Return);
+    QTest::keyClicks(box, QString::fromStdString(product));
+    QTest::keyClick(box, Qt::Key_Return);
+    EXPECT_EQ(accessibleOf(next)->text(QAccessible::Description),
+              "Esatto! Anna sei forte! Risposte esatte 1, Risposte errate 0, Risposte totali 1.");
+    QTest::keyClick(next, Qt::Key_Return);
+    QTest::keyClicks(box, product == "1" ? "2" : "1");
+    QTest::keyClick(box, Qt::Key_Return);
+    EXPECT_EQ(accessibleOf(next)->text(QAccessible::Description),
+              QStringLiteral("Sbagliato!! %1. Risposte esatte 1, Risposte errate 1, "
+                             "Risposte totali 2.")
+                  .arg(tavola.state().expectedAnswer.value()));
     EXPECT_EQ(accessibleName(window.control(Control::lblMessage)),
-              "Messaggio: Esatto! Anna sei forte!");
-    EXPECT_EQ(accessibleName(window.control(Control::lblScore)), "Risposte esatte: 1");
+              "Messaggio: Sbagliato!! " + QString::number(tavola.state().expectedAnswer.value()));
+    EXPECT_EQ(accessibleName(window.control(Control::lblScore1)), "Risposte errate: 1");
     EXPECT_EQ(accessibleName(window.control(Control::Label6)), "Risposte esatte");
     EXPECT_EQ(accessibleName(window.control(Control::lblconto)), "Tempo restante: 00:15:00");
-    EXPECT_EQ(accessibleOf(window.control(Control::cmdNext))->role(), QAccessible::Button);
-    EXPECT_EQ(accessibleName(window.control(Control::cmdExit)), "Esci");
+    EXPECT_EQ(accessibleName(window.control(Control::Label12)),
+              QString::fromUtf8("Il record è di"));
+    // Voice control goes by the words on screen.
+    EXPECT_EQ(accessibleName(window.control(Control::cmdNext)), "Nuovo calcolo");
+    EXPECT_EQ(accessibleName(window.control(Control::cmdExit)), "Exit");
+}
+
+struct SeenDialog {
+    bool hasIcon = false;
+    QPoint centre;
+};
+
+// Looks at the modal dialog as soon as it is open, then closes it.
+void inspectTheNextDialog(SeenDialog& seen)
+{
+    seen = {};
+    QTimer::singleShot(0, [&seen] {
+        QWidget* dialog = QApplication::activeModalWidget();
+        ASSERT_NE(dialog, nullptr);
+        seen.hasIcon = !dialog->windowIcon().pixmap(32).isNull();
+        seen.centre = dialog->frameGeometry().center();
+        dialog->close();
+    });
+}
+
+TEST_F(WindowTest, DialogsCarryTheIconAndAreCentredOnTheScreenThenOnTheWindow)
+{
+    QtDialogs real(&window);
+    const QPoint screenCentre = QApplication::primaryScreen()->availableGeometry().center();
+    SeenDialog seen;
+    inspectTheNextDialog(seen);
+    real.inputBox("Come ti chiami?");
+    EXPECT_TRUE(seen.hasIcon) << "the very first dialog";
+    EXPECT_LE((seen.centre - screenCentre).manhattanLength(), 4) << "window still hidden";
+
+    start();
+    window.showNormal();
+    window.setGeometry(420, 300, 360, 260);
+    QApplication::processEvents();
+    inspectTheNextDialog(seen);
+    real.message("Ciao");
+    EXPECT_TRUE(seen.hasIcon);
+    EXPECT_LE((seen.centre - window.frameGeometry().center()).manhattanLength(), 4);
 }
 
 TEST(QtTranslations, DialogButtonsSpeakItalianOnAnItalianDesktop)

@@ -3,9 +3,13 @@
 #include "support/window_fixture.h"
 
 #include <QClipboard>
+#include <QInputMethodEvent>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMenuBar>
 #include <QTimer>
+
+#include <memory>
 
 namespace {
 
@@ -43,17 +47,78 @@ TEST_F(WindowPlayTest, TheBoxTakesDigitsAndBackspaceOnly)
     EXPECT_EQ(box()->text(), "1");
     QTest::keyClicks(box(), "23456");
     EXPECT_EQ(box()->text(), "1234") << "four characters at most";
-    QTest::keyClick(box(), Qt::Key_Left);
-    QTest::keyClick(box(), Qt::Key_Delete);
-    EXPECT_EQ(box()->text(), "123") << "keys that type nothing work as usual";
 
     QApplication::clipboard()->setText("99");
     box()->selectAll();
     QTest::keyClick(box(), Qt::Key_C, Qt::ControlModifier);
     QTest::keyClick(box(), Qt::Key_X, Qt::ControlModifier);
     QTest::keyClick(box(), Qt::Key_V, Qt::ControlModifier);
-    EXPECT_EQ(box()->text(), "123");
+    EXPECT_EQ(box()->text(), "1234");
     EXPECT_EQ(QApplication::clipboard()->text(), "99");
+}
+
+// Key events as an X server delivers them (recorded on Xvfb with a US layout): Delete
+// comes with the text U+007F, keypad keys with KeypadModifier and their text.
+struct XKey {
+    const char* name;
+    Qt::Key key;
+    const char* text;
+    Qt::KeyboardModifiers modifiers;
+    const char* textAfter;
+    int cursorAfter;
+};
+
+TEST_F(WindowPlayTest, KeysThatTypeNothingWorkAsUsualWithTheTextTheServerSends)
+{
+    start();
+    QTest::keyClicks(box(), "923");
+    const Qt::KeyboardModifiers none = Qt::NoModifier;
+    const Qt::KeyboardModifiers keypad = Qt::KeypadModifier;
+    const XKey keys[] = {
+        {"Home", Qt::Key_Home, "", none, "923", 0},
+        {"Delete", Qt::Key_Delete, "\x7f", none, "23", 0},
+        {"End", Qt::Key_End, "", none, "23", 2},
+        {"Left", Qt::Key_Left, "", none, "23", 1},
+        {"KP_Delete", Qt::Key_Delete, "", keypad, "2", 1},
+        {"Insert", Qt::Key_Insert, "", none, "2", 1},
+        {"F1", Qt::Key_F1, "", none, "2", 1},
+        {"F5", Qt::Key_F5, "", none, "2", 1},
+        {"Up", Qt::Key_Up, "", none, "2", 1},
+        {"Page_Up", Qt::Key_PageUp, "", none, "2", 1},
+        {"Escape", Qt::Key_Escape, "\x1b", none, "2", 1},
+        {"KP_5", Qt::Key_5, "5", keypad, "25", 2},
+        {"KP_Add", Qt::Key_Plus, "+", keypad, "25", 2},
+        {"KP_Decimal", Qt::Key_Period, ".", keypad, "25", 2},
+        {"Right", Qt::Key_Right, "", none, "25", 2},
+        {"BackSpace", Qt::Key_Backspace, "\b", none, "2", 1},
+    };
+    for (const XKey& k : keys) {
+        SCOPED_TRACE(k.name);
+        QTest::sendKeyEvent(QTest::Click, box(), k.key, QString::fromLatin1(k.text), k.modifiers);
+        EXPECT_EQ(box()->text(), k.textAfter);
+        EXPECT_EQ(box()->cursorPosition(), k.cursorAfter);
+    }
+}
+
+TEST_F(WindowPlayTest, ComposedTextNeverReachesTheBoxButItsOwnMenuPastes)
+{
+    start();
+    QTest::keyClicks(box(), "1");
+    for (const char* composed : {"é", "½", "2"}) {
+        QInputMethodEvent event;
+        event.setCommitString(QString::fromUtf8(composed));
+        QApplication::sendEvent(box(), &event);
+    }
+    EXPECT_EQ(box()->text(), "1") << "dead keys, Compose and input methods";
+
+    QApplication::clipboard()->setText("2");
+    std::unique_ptr<QMenu> menu(box()->createStandardContextMenu());
+    QAction* paste = nullptr;
+    for (QAction* action : menu->actions())
+        if (action->text().startsWith("&Paste")) paste = action;
+    ASSERT_NE(paste, nullptr);
+    paste->trigger();
+    EXPECT_EQ(box()->text(), "12");
 }
 
 TEST_F(WindowPlayTest, OneEnterScoresAndTheNextEnterPosesTheNextQuestion)
@@ -126,17 +191,21 @@ TEST_F(WindowPlayTest, GradientFillsTheClientAreaAtTwoSizesAndGoesBlackOnAWrongA
 TEST_F(WindowPlayTest, GrowingTheWindowShowsTheBackgroundColourUntilTheNextQuestion)
 {
     start();
-    // Larger than anything painted so far, the maximised first question included.
-    const QSize large = window.surface()->size() + QSize(100, 100);
+    QTest::keyClicks(box(), product() == "1" ? "2" : "1");
+    QTest::keyClick(box(), Qt::Key_Return); // wrong: the background turns black
+    const QSize large = window.surface()->size();
+    next()->click(); // a question painted at the maximised size
     setClientSize(QSize(600, 400));
     next()->setEnabled(true);
     next()->click();
     const int tint = 10 * tavola.state().shade.value();
-    const QColor background = window.surface()->backColor();
-    setClientSize(large);
+    window.showMaximized();
+    QApplication::processEvents();
+    ASSERT_EQ(window.surface()->size(), large);
     const QImage grown = surfaceImage();
-    EXPECT_EQ(grown.pixelColor(large.width() - 1, 10), background);
-    EXPECT_EQ(grown.pixelColor(10, large.height() - 1), background);
+    EXPECT_EQ(grown.pixelColor(large.width() - 1, 10), rgb(0, 0, 0));
+    EXPECT_EQ(grown.pixelColor(10, large.height() - 1), rgb(0, 0, 0))
+        << "not the gradient painted earlier at this size";
     EXPECT_EQ(grown.pixelColor(470, 0), rgb(tint, tint, 0)) << "what was painted stays";
 
     next()->setEnabled(true);
