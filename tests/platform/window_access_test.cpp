@@ -26,20 +26,23 @@ QString accessibleName(QWidget* widget)
 
 } // namespace
 
-TEST_F(WindowTest, EveryMeaningfulControlHasAnItalianAccessibleName)
+TEST_F(WindowTest, EveryControlHasOneNameThatSaysWhatItShowsOnce)
 {
     start();
-    for (const AccessibleText& text : accessibleTable) {
-        if (text.name.empty()) continue;
-        SCOPED_TRACE(layoutOf(text.id).name);
-        QAccessibleInterface* accessible = accessibleOf(window.control(text.id));
-        ASSERT_NE(accessible, nullptr);
-        EXPECT_TRUE(accessible->text(QAccessible::Name).startsWith(QString::fromUtf8(text.name)));
-        if (!text.description.empty()) {
-            EXPECT_EQ(accessible->text(QAccessible::Description),
-                      QString::fromUtf8(text.description));
+    for (const ControlLayout& entry : controlTable) {
+        SCOPED_TRACE(std::string(entry.name));
+        QWidget* widget = window.control(entry.id);
+        const QString name = accessibleName(widget);
+        EXPECT_FALSE(name.isEmpty());
+        // Voice control goes by the words on screen: "&" only marks the access key.
+        const QString shown =
+            QString::fromStdString(window.caption(entry.id)).remove('&').simplified();
+        if (!shown.isEmpty()) {
+            EXPECT_EQ(name.count(shown), 1) << name.toStdString();
         }
     }
+    EXPECT_EQ(accessibleName(window.control(Control::cmdNext)), "Nuovo calcolo");
+    EXPECT_EQ(accessibleName(window.control(Control::cmdExit)), "Exit");
 }
 
 TEST_F(WindowTest, AScreenReaderCanReadTheQuestionAndTheResult)
@@ -72,11 +75,6 @@ TEST_F(WindowTest, AScreenReaderCanReadTheQuestionAndTheResult)
     EXPECT_EQ(accessibleName(window.control(Control::lblScore1)), "Risposte errate: 1");
     EXPECT_EQ(accessibleName(window.control(Control::Label6)), "Risposte esatte");
     EXPECT_EQ(accessibleName(window.control(Control::lblconto)), "Tempo restante: 00:15:00");
-    EXPECT_EQ(accessibleName(window.control(Control::Label12)),
-              QString::fromUtf8("Il record è di"));
-    // Voice control goes by the words on screen.
-    EXPECT_EQ(accessibleName(window.control(Control::cmdNext)), "Nuovo calcolo");
-    EXPECT_EQ(accessibleName(window.control(Control::cmdExit)), "Exit");
 }
 
 struct SeenDialog {

@@ -144,7 +144,8 @@ QWidget* TavolaWindow::createControl(const ControlLayout& entry, DrawingSurface*
         colours.setColor(QPalette::Text, toQColor(*entry.textColor));
         colours.setColor(QPalette::Base, toQColor(*entry.backColor));
         box->setPalette(colours);
-        // Dead keys and Compose would bring in characters the key filter never sees.
+        // Input methods are told the box takes none; what they send anyway is refused in
+        // eventFilter, as dead keys and Compose would bypass the key filter.
         box->setAttribute(Qt::WA_InputMethodEnabled, false);
         box->installEventFilter(this);
         widget = box;
@@ -331,7 +332,7 @@ bool TavolaWindow::eventFilter(QObject* watched, QEvent* event)
         if (isBox) return answerKeyPressed(static_cast<QKeyEvent*>(event));
         break;
     case QEvent::InputMethod:
-        // Composed text would bypass the key filter; pasting does not come this way.
+        // Pasting does not come this way.
         if (isBox) return true;
         break;
     case QEvent::FocusIn:
