@@ -73,19 +73,22 @@ def in_game(accessible):
         return False
 
 
+focused = None
+
+
 def on_focus(event):
+    global focused
     if not event.detail1 or not in_game(event.source):
         return
-    source = event.source
-    spoken.append(("focus", source.name, source.getRoleName(), source.description))
+    focused = event.source
+    spoken.append(("focus", focused.name, focused.getRoleName(), focused.description))
 
 
 def on_property(event):
-    if not in_game(event.source):
-        return
-    if event.source.getState().contains(pyatspi.STATE_FOCUSED):
-        spoken.append((event.type.split(":")[-1], event.source.name, event.source.getRoleName(),
-                       event.source.description))
+    # A screen reader speaks a change of name or description of the focused control only.
+    if focused is not None and event.source == focused:
+        spoken.append((event.type.split(":")[-1], focused.name, focused.getRoleName(),
+                       focused.description))
 
 
 def last_focus(role=None, pattern=""):
@@ -100,56 +103,60 @@ def last_focus(role=None, pattern=""):
 def wait_focus(role, pattern="", seconds=20):
     found = pump(seconds, lambda: last_focus(role, pattern) is not None)
     if not check(found, "no focus on a %s matching %r; heard %s" % (role, pattern, spoken[-3:])):
-        raise SystemExit(finish(1))
+        raise Stopped()
     return last_focus(role, pattern)
 
 
 def keys(display, *names, window="^Moltiplix$|^Gioca con la tavola pitagorica$"):
     env = dict(os.environ, DISPLAY=display)
     found = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", window],
-                           env=env, capture_output=True, text=True).stdout.split()
+                           env=env, capture_output=True, text=True, timeout=10).stdout.split()
     if found:
         subprocess.run(["xdotool", "windowfocus", "--sync", found[-1]], env=env,
-                       capture_output=True)
-    subprocess.run(["xdotool", "key", "--delay", "60"] + list(names), env=env, check=True)
+                       capture_output=True, timeout=10)
+    subprocess.run(["xdotool", "key", "--delay", "60"] + list(names), env=env, check=True,
+                   timeout=30)
 
 
-game = None
-server = None
+class Stopped(Exception):
+    """A step the rest depends on failed."""
 
 
-def finish(status):
-    if game and game.poll() is None:
-        game.send_signal(signal.SIGTERM)
-        game.wait(5)
-    if server:
-        server.terminate()
-        server.wait(5)
-    print("\nTranscript of what a screen reader is told (event: name | role | description):")
+def report():
+    print("\nWhat a screen reader is told (on each focus, and on changes to the focused"
+          " control): name | role | description")
     for what, name, role, description in spoken:
         print("  %-22s %s | %s | %s" % (what, name, role, description))
     print("\n%d failure(s)" % len(failures))
-    return status or (1 if failures else 0)
 
 
 def main():
-    global game, server
     program = sys.argv[1]
     server, display = start_display()
-    turn_screen_reader_on()
-    pyatspi.Registry.registerEventListener(on_focus, "object:state-changed:focused")
-    pyatspi.Registry.registerEventListener(on_property, "object:property-change:accessible-name",
-                                           "object:property-change:accessible-description")
     records = tempfile.mkdtemp()
-    env = dict(os.environ, DISPLAY=display, LANG="C.UTF-8", HOME=records)
-    env.pop("QT_QPA_PLATFORM", None)
-    game = subprocess.Popen([program, records], env=env)
+    game = None
     try:
+        turn_screen_reader_on()
+        pyatspi.Registry.registerEventListener(on_focus, "object:state-changed:focused")
+        pyatspi.Registry.registerEventListener(
+            on_property, "object:property-change:accessible-name",
+            "object:property-change:accessible-description")
+        env = dict(os.environ, DISPLAY=display, LANG="C.UTF-8", HOME=records)
+        env.pop("QT_QPA_PLATFORM", None)
+        game = subprocess.Popen([program, records], env=env)
         play(display)
         type_keys(display)
+    except Stopped:
+        pass
     finally:
+        if game and game.poll() is None:
+            game.send_signal(signal.SIGTERM)
+            game.wait(5)
+        server.terminate()
+        server.wait(5)
         shutil.rmtree(records, ignore_errors=True)
-    return finish(0)
+    report()
+    return 1 if failures else 0
 
 
 def answer_question(display, right):
@@ -167,7 +174,7 @@ def check_dialog(display, what):
     """The open start-up dialog: the game's icon, centred on the 1280x1024 screen."""
     env = dict(os.environ, DISPLAY=display)
     found = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^Moltiplix$"],
-                           env=env, capture_output=True, text=True).stdout.split()
+                           env=env, capture_output=True, text=True, timeout=10).stdout.split()
     if not check(found, what + ": no dialog window on the display"):
         return
     icon = subprocess.run(["xprop", "-id", found[-1], "_NET_WM_ICON"], env=env,

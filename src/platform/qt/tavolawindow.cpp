@@ -345,18 +345,19 @@ bool TavolaWindow::eventFilter(QObject* watched, QEvent* event)
     return QMainWindow::eventFilter(watched, event);
 }
 
-// Qt 6.4 cannot announce, so the box's own name carries the question; it is read when the
-// box takes the focus.
+// Qt 6.4 cannot announce, so the box's own name carries the question: it is read when the
+// box takes the focus, or as a change of the focused box's name at the first question,
+// which the window's activation has already focused.
 void TavolaWindow::describeQuestion()
 {
     const QString first = QString::fromStdString(caption(Control::lblNum1));
     const QString second = QString::fromStdString(caption(Control::lblNum2));
-    const QString name = fromUtf8(accessibleTextOf(Control::txtAnswer).name);
-    control(Control::txtAnswer)
-        ->setAccessibleName(
-            first.isEmpty() || second.isEmpty()
-                ? name
-                : QStringLiteral("%1: quanto fa %2 per %3?").arg(name, first, second));
+    const QString plain = fromUtf8(accessibleTextOf(Control::txtAnswer).name);
+    const QString name = first.isEmpty() || second.isEmpty()
+                             ? plain
+                             : QStringLiteral("%1: quanto fa %2 per %3?").arg(plain, first, second);
+    QWidget* box = control(Control::txtAnswer);
+    if (box->accessibleName() != name) box->setAccessibleName(name);
 }
 
 // The button keeps its visible caption as its name; the verdict and the counts go in its
