@@ -204,7 +204,6 @@ def play(display):
     check(said.endswith("Risposte esatte 1, Risposte errate 0, Risposte totali 1."),
           "counts after a right answer: " + said)
     keys(display, "Return")
-    pump(1.0)
     said = answer_question(display, right=False)
     check(said.endswith("Risposte esatte 1, Risposte errate 1, Risposte totali 2."),
           "counts after a wrong answer: " + said)

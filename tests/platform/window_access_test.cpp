@@ -45,31 +45,19 @@ TEST_F(WindowTest, EveryControlHasOneNameThatSaysWhatItShowsOnce)
     EXPECT_EQ(accessibleName(window.control(Control::cmdExit)), "Exit");
 }
 
-TEST_F(WindowTest, AScreenReaderCanReadTheQuestionAndTheResult)
+// What is spoken at each focus is heard on the real bus by ScreenReaderPlay; the rest of
+// the window is read on demand.
+TEST_F(WindowTest, TheQuestionMessageCountsAndClockCanBeReadOnDemand)
 {
     start("Anna");
     const QString first = QString::fromStdString(window.caption(Control::lblNum1));
-    const QString second = QString::fromStdString(window.caption(Control::lblNum2));
     EXPECT_EQ(accessibleOf(window.control(Control::lblNum1))->role(), QAccessible::StaticText);
     EXPECT_EQ(accessibleName(window.control(Control::lblNum1)), "Primo fattore: " + first);
     EXPECT_EQ(accessibleName(window.control(Control::Label2)), "per: X");
-    // The focused box says the question; the focused button the verdict and the counts.
-    QWidget* box = window.control(Control::txtAnswer);
-    QWidget* next = window.control(Control::cmdNext);
-    EXPECT_EQ(accessibleName(box), "Risultato: quanto fa " + first + " per " + second + "?");
-
     const auto product = std::to_string(tavola.state().expectedAnswer.value());
-    QTest::keyClicks(box, QString::fromStdString(product));
-    QTest::keyClick(box, Qt::Key_Return);
-    EXPECT_EQ(accessibleOf(next)->text(QAccessible::Description),
-              "Esatto! Anna sei forte! Risposte esatte 1, Risposte errate 0, Risposte totali 1.");
-    QTest::keyClick(next, Qt::Key_Return);
+    QWidget* box = window.control(Control::txtAnswer);
     QTest::keyClicks(box, product == "1" ? "2" : "1");
     QTest::keyClick(box, Qt::Key_Return);
-    EXPECT_EQ(accessibleOf(next)->text(QAccessible::Description),
-              QStringLiteral("Sbagliato!! %1. Risposte esatte 1, Risposte errate 1, "
-                             "Risposte totali 2.")
-                  .arg(tavola.state().expectedAnswer.value()));
     EXPECT_EQ(accessibleName(window.control(Control::lblMessage)),
               "Messaggio: Sbagliato!! " + QString::number(tavola.state().expectedAnswer.value()));
     EXPECT_EQ(accessibleName(window.control(Control::lblScore1)), "Risposte errate: 1");
