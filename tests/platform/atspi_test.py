@@ -3,8 +3,9 @@
 accessibility bus to what a screen reader is told: each focus, with the name, role and
 description it would speak. Then types into the answer box with real X key events.
 
-Run inside `dbus-run-session`. Argument: the game program (takes a record directory).
-Prints the transcript of what is spoken and the outcome of each key."""
+Argument: the game program (it takes a record directory). Each run has its own display,
+runtime directory and D-Bus session, so runs side by side never share an accessibility
+bus. Prints the transcript of what is spoken and the outcome of each key."""
 
 import os
 import re
@@ -131,8 +132,21 @@ def report():
 
 
 def main():
-    program = sys.argv[1]
+    """Starts the display and a session of our own, then plays inside it."""
     server, display = start_display()
+    runtime = tempfile.mkdtemp()
+    env = dict(os.environ, DISPLAY=display, XDG_RUNTIME_DIR=runtime)
+    try:
+        return subprocess.run(["dbus-run-session", "--", sys.executable, __file__,
+                               "--in-session", sys.argv[1]], env=env).returncode
+    finally:
+        server.terminate()
+        server.wait(5)
+        shutil.rmtree(runtime, ignore_errors=True)
+
+
+def in_session(program):
+    display = os.environ["DISPLAY"]
     records = tempfile.mkdtemp()
     game = None
     try:
@@ -141,7 +155,7 @@ def main():
         pyatspi.Registry.registerEventListener(
             on_property, "object:property-change:accessible-name",
             "object:property-change:accessible-description")
-        env = dict(os.environ, DISPLAY=display, LANG="C.UTF-8", HOME=records)
+        env = dict(os.environ, LANG="C.UTF-8", HOME=records)
         env.pop("QT_QPA_PLATFORM", None)
         game = subprocess.Popen([program, records], env=env)
         play(display)
@@ -152,8 +166,6 @@ def main():
         if game and game.poll() is None:
             game.send_signal(signal.SIGTERM)
             game.wait(5)
-        server.terminate()
-        server.wait(5)
         shutil.rmtree(records, ignore_errors=True)
     report()
     return 1 if failures else 0
@@ -277,4 +289,4 @@ def type_keys(display):
 
 
 if __name__ == "__main__":
-    sys.exit(main())
+    sys.exit(in_session(sys.argv[2]) if sys.argv[1] == "--in-session" else main())
