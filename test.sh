@@ -4,7 +4,8 @@
 # and the fuzz targets for a bounded time (FUZZ_SECONDS each, 60 by default).
 set -euo pipefail
 cd "$(dirname "$0")"
-scripts/install-deps.sh clang libclang-rt-14-dev
+scripts/install-deps.sh clang libclang-rt-14-dev \
+    xvfb xdotool x11-xkb-utils x11-utils dbus at-spi2-core python3-pyatspi
 export QT_QPA_PLATFORM=offscreen
 jobs=$(nproc)
 

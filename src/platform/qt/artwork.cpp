@@ -1,9 +1,11 @@
 #include "platform/qt/artwork.h"
 
+#include <QIconEngine>
 #include <QPainter>
 #include <QSvgRenderer>
 
 #include <cmath>
+#include <map>
 
 // The resources live in a static library: nothing would pull them in otherwise.
 static void loadArtworkResources()
@@ -27,17 +29,45 @@ QPixmap artworkPixmap(std::string_view name, QSize size, qreal devicePixelRatio)
     return pixmap;
 }
 
-QIcon applicationIcon()
-{
-    QIcon icon;
-    // Title bars use the 16 px icon: the scaled-down drawing blurs its digits there.
-    icon.addPixmap(artworkPixmap("moltiplix-16", QSize(16, 16), 1.0));
-    for (int side : {32, 48, 64, 128})
-        icon.addPixmap(artworkPixmap("moltiplix", QSize(side, side), 1.0));
-    return icon;
-}
-
 namespace {
+
+// Renders a size only when a window system asks for it: the offscreen platform and
+// desktops that draw no window icons never pay for it.
+class ArtworkIconEngine : public QIconEngine {
+public:
+    explicit ArtworkIconEngine(std::string_view name) : name_(name) {}
+
+    QPixmap pixmap(const QSize& size, QIcon::Mode, QIcon::State) override
+    {
+        const auto key = std::pair(size.width(), size.height());
+        auto found = rendered_.find(key);
+        if (found == rendered_.end())
+            found = rendered_.emplace(key, artworkPixmap(drawingFor(size), size, 1.0)).first;
+        return found->second;
+    }
+
+    void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode, QIcon::State state) override
+    {
+        painter->drawPixmap(rect, pixmap(rect.size(), mode, state));
+    }
+
+    QList<QSize> availableSizes(QIcon::Mode, QIcon::State) override
+    {
+        return {QSize(16, 16), QSize(32, 32), QSize(48, 48), QSize(64, 64), QSize(128, 128)};
+    }
+
+    QIconEngine* clone() const override { return new ArtworkIconEngine(*this); }
+
+private:
+    // Title bars use 16 px: the large drawing scaled down blurs its digits there.
+    std::string_view drawingFor(QSize size) const
+    {
+        return size.width() <= 16 && name_ == "moltiplix" ? "moltiplix-16" : name_;
+    }
+
+    std::string_view name_;
+    std::map<std::pair<int, int>, QPixmap> rendered_;
+};
 
 QCursor cursorFrom(std::string_view name, int side, QPoint hotSpot, qreal devicePixelRatio)
 {
@@ -46,6 +76,11 @@ QCursor cursorFrom(std::string_view name, int side, QPoint hotSpot, qreal device
 }
 
 } // namespace
+
+QIcon applicationIcon()
+{
+    return QIcon(new ArtworkIconEngine("moltiplix"));
+}
 
 QCursor gamePointer(qreal devicePixelRatio)
 {

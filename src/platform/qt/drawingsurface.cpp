@@ -35,14 +35,15 @@ void DrawingSurface::fillBox(int x1, int y1, int x2, int y2, const QColor& color
 
 void DrawingSurface::resizeEvent(QResizeEvent*)
 {
-    // The image only grows: what was painted stays for when the window grows back.
-    const QSize needed = canvas_.size().expandedTo(size());
-    if (needed == canvas_.size()) return;
-    QImage grown(needed, QImage::Format_RGB32);
-    grown.fill(backColor_);
-    QPainter painter(&grown);
+    // What the window no longer covers is lost: growing back uncovers the background
+    // colour, not an older picture.
+    if (canvas_.size() == size()) return;
+    QImage resized(size(), QImage::Format_RGB32);
+    resized.fill(backColor_);
+    QPainter painter(&resized);
     painter.drawImage(0, 0, canvas_);
-    canvas_ = std::move(grown);
+    painter.end();
+    canvas_ = std::move(resized);
 }
 
 void DrawingSurface::paintEvent(QPaintEvent* event)

@@ -39,9 +39,15 @@ public:
 
 } // namespace
 
+QWidget* QtDialogs::owner() const
+{
+    // A dialog centres on its parent, which while hidden still has a made-up place.
+    return parent_ && parent_->isVisible() ? parent_ : nullptr;
+}
+
 std::string QtDialogs::inputBox(std::string_view prompt, std::string_view title)
 {
-    QInputDialog dialog(parent_);
+    QInputDialog dialog(owner());
     dialog.setWindowTitle(titleOrApplication(title));
     dialog.setLabelText(fromUtf8(prompt));
     dialog.setInputMode(QInputDialog::TextInput);
@@ -52,7 +58,7 @@ std::string QtDialogs::inputBox(std::string_view prompt, std::string_view title)
 void QtDialogs::message(std::string_view prompt, std::string_view title)
 {
     QMessageBox box(QMessageBox::NoIcon, titleOrApplication(title), fromUtf8(prompt),
-                    QMessageBox::Ok, parent_);
+                    QMessageBox::Ok, owner());
     box.setTextFormat(Qt::PlainText);
     box.exec();
 }
@@ -60,7 +66,7 @@ void QtDialogs::message(std::string_view prompt, std::string_view title)
 bool QtDialogs::askYesNo(std::string_view prompt, std::string_view title)
 {
     QMessageBox box(QMessageBox::Question, titleOrApplication(title), fromUtf8(prompt),
-                    QMessageBox::Yes | QMessageBox::No, parent_);
+                    QMessageBox::Yes | QMessageBox::No, owner());
     box.setTextFormat(Qt::PlainText);
     box.setDefaultButton(QMessageBox::No);
     box.setWindowFlags((box.windowFlags() | Qt::CustomizeWindowHint | Qt::WindowTitleHint) &

@@ -14,6 +14,9 @@ public:
     bool askYesNo(std::string_view prompt, std::string_view title) override;
 
 private:
+    // Centred on the window while it shows, on the screen before.
+    QWidget* owner() const;
+
     QWidget* parent_;
 };
 

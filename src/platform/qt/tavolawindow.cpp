@@ -62,6 +62,9 @@ int characterCode(const QKeyEvent& key)
     }
     if (control && !alt && key.key() >= Qt::Key_A && key.key() <= Qt::Key_Z)
         return key.key() - Qt::Key_A + 1;
+    // Editing and function keys type nothing, whatever text the system attaches: on X11
+    // Delete carries U+007F, which would otherwise read as a character.
+    if (key.key() >= Qt::Key_Escape && key.key() < Qt::Key_unknown) return -1;
     const QString text = key.text();
     if (text.isEmpty()) return -1;
     return text.at(0).unicode();
@@ -77,8 +80,13 @@ int characterCode(const QKeyEvent& key)
 
 TavolaWindow::TavolaWindow(ProgramEnd end) : end_(end ? std::move(end) : ProgramEnd(exitAtOnce))
 {
-    static const bool accessible = (QAccessible::installFactory(captionLabelAccessible), true);
-    (void)accessible;
+    static const bool applicationWide = [] {
+        QAccessible::installFactory(captionLabelAccessible);
+        // Every dialog, the first included, carries the game's icon.
+        if (QApplication::windowIcon().isNull()) QApplication::setWindowIcon(applicationIcon());
+        return true;
+    }();
+    (void)applicationWide;
 }
 
 void TavolaWindow::run(const std::function<void()>& handler)
@@ -108,7 +116,6 @@ const TavolaWindow::Controls& TavolaWindow::built() const
 
 void TavolaWindow::buildControls()
 {
-    if (windowIcon().isNull()) setWindowIcon(applicationIcon());
     auto* surface = new DrawingSurface(this);
     surface->setCursor(gamePointer(devicePixelRatioF()));
     setCentralWidget(surface);
@@ -137,6 +144,9 @@ QWidget* TavolaWindow::createControl(const ControlLayout& entry, DrawingSurface*
         colours.setColor(QPalette::Text, toQColor(*entry.textColor));
         colours.setColor(QPalette::Base, toQColor(*entry.backColor));
         box->setPalette(colours);
+        // Input methods are told the box takes none; what they send anyway is refused in
+        // eventFilter, as dead keys and Compose would bypass the key filter.
+        box->setAttribute(Qt::WA_InputMethodEnabled, false);
         box->installEventFilter(this);
         widget = box;
         break;
@@ -144,12 +154,14 @@ QWidget* TavolaWindow::createControl(const ControlLayout& entry, DrawingSurface*
     case ControlKind::Button: {
         auto* button = new PictureButton(entry, surface);
         button->setText(fromUtf8(entry.caption));
-        if (entry.id == Control::cmdNext)
+        if (entry.id == Control::cmdNext) {
+            button->installEventFilter(this);
             connect(button, &QAbstractButton::clicked, this,
                     [this] { run([this] { events_->cmdNext_Click(); }); });
-        else
+        } else {
             connect(button, &QAbstractButton::clicked, this,
                     [this] { run([this] { events_->cmdExit_Click(); }); });
+        }
         widget = button;
         break;
     }
@@ -243,9 +255,10 @@ std::string TavolaWindow::caption(Control id) const
 void TavolaWindow::setCaption(Control id, std::string_view text)
 {
     QWidget* widget = control(id);
-    if (auto* label = qobject_cast<CaptionLabel*>(widget))
+    if (auto* label = qobject_cast<CaptionLabel*>(widget)) {
         label->setCaption(text);
-    else if (auto* box = qobject_cast<QLineEdit*>(widget))
+        if (id == Control::lblNum1 || id == Control::lblNum2) describeQuestion();
+    } else if (auto* box = qobject_cast<QLineEdit*>(widget))
         box->setText(fromUtf8(text));
     else if (auto* button = qobject_cast<QAbstractButton*>(widget))
         button->setText(fromUtf8(text));
@@ -313,10 +326,58 @@ void TavolaWindow::fillBox(int x1, int y1, int x2, int y2, Rgb color)
 
 bool TavolaWindow::eventFilter(QObject* watched, QEvent* event)
 {
-    if (event->type() == QEvent::KeyPress &&
-        watched == controls_.controls[indexOf(Control::txtAnswer)])
-        return answerKeyPressed(static_cast<QKeyEvent*>(event));
+    const bool isBox = watched == controls_.controls[indexOf(Control::txtAnswer)];
+    switch (event->type()) {
+    case QEvent::KeyPress:
+        if (isBox) return answerKeyPressed(static_cast<QKeyEvent*>(event));
+        break;
+    case QEvent::InputMethod:
+        // Pasting does not come this way.
+        if (isBox) return true;
+        break;
+    case QEvent::FocusIn:
+        // Before the screen reader hears of the focus, so that it reads the new text.
+        if (watched == controls_.controls[indexOf(Control::cmdNext)]) describeVerdict();
+        break;
+    default:
+        break;
+    }
     return QMainWindow::eventFilter(watched, event);
+}
+
+// Qt 6.4 cannot announce, so the box's own name carries the question: it is read when the
+// box takes the focus, or as a change of the focused box's name at the first question,
+// which the window's activation has already focused.
+void TavolaWindow::describeQuestion()
+{
+    const QString first = QString::fromStdString(caption(Control::lblNum1));
+    const QString second = QString::fromStdString(caption(Control::lblNum2));
+    const QString plain = fromUtf8(accessibleTextOf(Control::txtAnswer).name);
+    const QString name = first.isEmpty() || second.isEmpty()
+                             ? plain
+                             : QStringLiteral("%1: quanto fa %2 per %3?").arg(plain, first, second);
+    QWidget* box = control(Control::txtAnswer);
+    if (box->accessibleName() != name) box->setAccessibleName(name);
+}
+
+// The button keeps its visible caption as its name; the verdict and the counts go in its
+// description, read when it takes the focus after an answer.
+void TavolaWindow::describeVerdict()
+{
+    const QString message = QString::fromStdString(caption(Control::lblMessage)).simplified();
+    QWidget* next = control(Control::cmdNext);
+    if (message.isEmpty()) {
+        next->setAccessibleDescription(fromUtf8(accessibleTextOf(Control::cmdNext).description));
+        return;
+    }
+    QStringList counts;
+    for (auto [heading, count] : {std::pair(Control::Label6, Control::lblScore),
+                                  std::pair(Control::Label1, Control::lblScore1),
+                                  std::pair(Control::Label3, Control::lblScore2)})
+        counts << QString::fromStdString(caption(heading) + ' ' + caption(count));
+    const bool ended = message.endsWith(QLatin1Char('!')) || message.endsWith(QLatin1Char('.'));
+    next->setAccessibleDescription(message + (ended ? QStringLiteral(" ") : QStringLiteral(". ")) +
+                                   counts.join(QStringLiteral(", ")) + QLatin1Char('.'));
 }
 
 // Returns true when the key must not reach the box.

@@ -70,6 +70,8 @@ private:
     QWidget* createControl(const ControlLayout& entry, DrawingSurface* surface);
     void buildMenu();
     bool answerKeyPressed(QKeyEvent* key);
+    void describeQuestion();
+    void describeVerdict();
     void reportResize();
 
     FormEvents* events_ = nullptr;
