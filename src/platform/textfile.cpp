@@ -59,7 +59,7 @@ std::string readOpenFile(int fd, std::size_t maxBytes, const std::string& path)
     return text;
 }
 
-void rewriteOpenFile(int fd, std::string_view text, const std::string& path)
+void rewriteOpenFile(int fd, std::string_view text, const std::string& path, bool flush)
 {
     off_t offset = 0;
     while (offset < static_cast<off_t>(text.size())) {
@@ -70,6 +70,13 @@ void rewriteOpenFile(int fd, std::string_view text, const std::string& path)
         }
         offset += written;
     }
-    if (::ftruncate(fd, offset) != 0 || ::fsync(fd) != 0)
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || (info.st_size > offset && ::ftruncate(fd, offset) != 0))
         failOnFile("Impossibile scrivere il file dei record", path, errno);
+    if (flush) flushOpenFile(fd, path);
+}
+
+void flushOpenFile(int fd, const std::string& path)
+{
+    if (::fsync(fd) != 0) failOnFile("Impossibile scrivere il file dei record", path, errno);
 }

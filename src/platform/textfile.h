@@ -31,5 +31,6 @@ std::string readWholeFile(const std::string& path, std::size_t maxBytes);
 // Reads at most maxBytes of an open file from its start.
 std::string readOpenFile(int fd, std::size_t maxBytes, const std::string& path);
 
-// Makes an open file hold exactly text, flushed to disk.
-void rewriteOpenFile(int fd, std::string_view text, const std::string& path);
+// Makes an open file hold exactly text, flushed to disk unless told otherwise.
+void rewriteOpenFile(int fd, std::string_view text, const std::string& path, bool flush = true);
+void flushOpenFile(int fd, const std::string& path);

@@ -207,9 +207,12 @@ RecordFolder::Outcome RecordFolder::saveIfBeaten(std::string_view score, std::st
         failOnFile("Impossibile scrivere il file dei record", pathOf(commitMark), errno);
     flushDirectory();
 
-    // From here on the new pair is the record: a kill is finished by the next game.
+    // From here on the new pair is the record: a kill is finished by the next game. The
+    // two files are rewritten back to back, score first, and flushed after.
     for (int i = 0; i < 2; ++i)
-        rewriteOpenFile(records[i].get(), lines[i], pathOf(recordNames[i]));
+        rewriteOpenFile(records[i].get(), lines[i], pathOf(recordNames[i]), false);
+    for (int i = 0; i < 2; ++i)
+        flushOpenFile(records[i].get(), pathOf(recordNames[i]));
     if (::unlinkat(directory_.get(), mark.c_str(), 0) != 0)
         failOnFile("Impossibile scrivere il file dei record", pathOf(commitMark), errno);
     flushDirectory();
