@@ -59,7 +59,11 @@ for f in tavrec.txt ntavrec.txt; do
     [ "$(stat -c '%U:%G %a' "$shared/$f")" = "root:games 664" ] ||
         fail "$f is $(stat -c '%U:%G %a' "$shared/$f"), not root:games 664"
 done
-pass "installed as root:games, keeper 2755, directory 0775, files 0664"
+for f in tavrec.lock tavrec.txt.new ntavrec.txt.new; do
+    [ "$(stat -c '%U:%G %a' "$shared/$f" 2>&1)" = "root:games 660" ] ||
+        fail "$f is not root:games 0660: the package runs '$keeper create' as root to make it"
+done
+pass "installed as root:games, keeper 2755, directory 0775, files 0664 (keeper's own 0660)"
 
 # --- nothing in the shared directory can be created, deleted, replaced or written
 reset_record
@@ -154,7 +158,7 @@ done 2>/dev/null
 echo "kill: $kill_rounds rounds on $(stat -f -c %T "$shared") (one save: ${one_save_us} us);" \
     "pairs read after the kill: old $old, new $new, mixed $mixed;" \
     "files mixed on disk until the next keeper run: $mixed_on_disk"
-((old > 0 && new > 0)) || fail "the kills never fell both before and after a save"
+((new > 0)) || fail "no kill came after a save"
 [ "$(find "$shared" -mindepth 1 -not -user root | wc -l)" = 0 ] ||
     fail "the kills left files of a player: $(ls -la "$shared")"
 

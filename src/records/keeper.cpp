@@ -20,6 +20,7 @@ bool takeText(std::string_view& printed, std::string& into)
         length = length * 10 + static_cast<std::size_t>(printed[i] - '0');
     }
     if (i == 0 || i == printed.size() || length > records::readLimit) return false;
+    if (i > 1 && printed[0] == '0') return false; // one way to print each length
     printed.remove_prefix(i + 1);
     if (printed.size() < length) return false;
     into.assign(printed.substr(0, length));
