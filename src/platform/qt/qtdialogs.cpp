@@ -5,6 +5,7 @@
 #include <QEvent>
 #include <QInputDialog>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -39,12 +40,15 @@ public:
 
 } // namespace
 
-std::string QtDialogs::inputBox(std::string_view prompt, std::string_view title)
+std::string QtDialogs::inputBox(std::string_view prompt, std::string_view title,
+                                std::size_t maxLength)
 {
     QInputDialog dialog(parent_);
     dialog.setWindowTitle(titleOrApplication(title));
     dialog.setLabelText(fromUtf8(prompt));
     dialog.setInputMode(QInputDialog::TextInput);
+    if (auto* box = dialog.findChild<QLineEdit*>(); box && maxLength > 0)
+        box->setMaxLength(static_cast<int>(maxLength));
     if (dialog.exec() != QDialog::Accepted) return {};
     return dialog.textValue().toStdString();
 }
