@@ -139,15 +139,22 @@ TEST_F(OwnRecord, RacingSavesAlwaysKeepTheBetterRecord)
         for (int g = 1; g <= 4; ++g) {
             const pid_t child = ::fork();
             if (child == 0) {
-                LocalRecordStore mine{directory};
-                mine.locate();
-                mine.saveIfBeaten(std::to_string(base + g), "G" + std::to_string(g));
+                try {
+                    LocalRecordStore mine{directory};
+                    mine.locate();
+                    mine.saveIfBeaten(std::to_string(base + g), "G" + std::to_string(g));
+                } catch (...) {
+                    ::_exit(1);
+                }
                 ::_exit(0);
             }
             games.push_back(child);
         }
-        for (pid_t child : games)
-            ::waitpid(child, nullptr, 0);
+        for (pid_t child : games) {
+            int status = 0;
+            ::waitpid(child, &status, 0);
+            ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "round " << round;
+        }
         const StoredRecord record = openFresh();
         ASSERT_EQ(record.score, std::to_string(base + 4) + "\r\n") << "round " << round;
         ASSERT_EQ(record.name, "G4\r\n") << "round " << round;
