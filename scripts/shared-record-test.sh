@@ -148,7 +148,10 @@ for round in $(seq "$kill_rounds"); do
     wait "$saver" 2>/dev/null || true
     on_disk=$(record)
     score=${on_disk%%|*}
-    [ "${on_disk#*|}" = "K$score" ] || mixed_on_disk=$((mixed_on_disk + 1))
+    if [ "${on_disk#*|}" != "K$score" ]; then
+        mixed_on_disk=$((mixed_on_disk + 1))
+        [ -e "$shared/tavrec.commit" ] || fail "kill round $round: files mixed without the mark"
+    fi
     after=$(as "$user_b" "$keeper" read | tr -d '\r' | sed -n '2p;4p' | paste -sd'|')
     if [ "$after" = "$before" ]; then old=$((old + 1))
     elif [ "$after" = "$next|K$next" ]; then new=$((new + 1))
