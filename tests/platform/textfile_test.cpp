@@ -38,17 +38,6 @@ TEST(TextFile, ThingsThatAreNotPlainFilesAreFatalAndNeverHang)
     EXPECT_THROW(readWholeFile("/dev/null", 100), FatalError);
 }
 
-TEST(RecordDirectory, MakesThePlayersOwnDirectoryForThePlayerAlone)
-{
-    TempDir dir;
-    const mode_t old = ::umask(0);
-    FirstWritableDirectory lookup({dir.file("afile/moltiplix"), dir.file("share/moltiplix")});
-    writeBytes(dir.path() / "afile", "");
-    EXPECT_EQ(lookup.locate(), dir.file("share/moltiplix"));
-    ::umask(old);
-    EXPECT_EQ(fs::status(dir.path() / "share/moltiplix").permissions(), fs::perms(0700));
-}
-
 // Root may write anywhere, so the check is tried as an ordinary user.
 TEST(RecordDirectory, ADirectoryThePlayerCannotWriteIsPassedOver)
 {
