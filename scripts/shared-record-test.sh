@@ -141,7 +141,8 @@ old=0 new=0 mixed_on_disk=0 mixed=0
 next=12
 for round in $(seq "$kill_rounds"); do
     before=$(record)
-    as_a_directly "$keeper" save "$next" "K$next" &
+    setpriv --reuid="$user_a" --regid="$(id -g "$user_a")" --init-groups \
+        "$keeper" save "$next" "K$next" &
     saver=$!
     sleep "$(awk -v us="$one_save_us" -v r="$RANDOM" 'BEGIN { printf "%.6f", 1.2 * us * r / 32768 / 1e6 }')"
     kill -KILL "$saver" 2>/dev/null || true
