@@ -36,6 +36,19 @@ bool isOldTemporary(std::string_view entry)
     return false;
 }
 
+// A full disk must show itself before the commit, while the old pair is still whole.
+// The size stays as it is: a kill now must leave the old line alone.
+void reserveRoom(int fd, std::size_t bytes, const std::string& path)
+{
+#ifdef __linux__
+    if (::fallocate(fd, FALLOC_FL_KEEP_SIZE, 0, static_cast<off_t>(bytes)) != 0 &&
+        (errno == ENOSPC || errno == EDQUOT))
+        failOnFile("Impossibile scrivere il file dei record", path, errno);
+#else
+    (void)fd, (void)bytes, (void)path;
+#endif
+}
+
 bool isFrozen(int error)
 {
     return error == EACCES || error == EPERM || error == EROFS;
@@ -193,11 +206,7 @@ RecordFolder::Outcome RecordFolder::saveIfBeaten(std::string_view score, std::st
     const std::string_view spares[2] = {scoreSpare, nameSpare};
     for (int i = 0; i < 2; ++i) {
         rewriteOpenFile(openMember(spares[i], O_RDWR).get(), lines[i], pathOf(spares[i]));
-        // A full disk must show itself now, while the old pair is still whole.
-        const int error =
-            ::posix_fallocate(records[i].get(), 0, static_cast<off_t>(lines[i].size()));
-        if (error == ENOSPC || error == EDQUOT || error == EFBIG)
-            failOnFile("Impossibile scrivere il file dei record", pathOf(recordNames[i]), error);
+        reserveRoom(records[i].get(), lines[i].size(), pathOf(recordNames[i]));
     }
 
     const std::string mark = text(commitMark);
