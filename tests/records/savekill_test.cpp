@@ -27,8 +27,8 @@ bool isPair(const std::string& score, const std::string& name)
     return !score.empty() && name == nameFor(std::stoi(score)) + "\r\n";
 }
 
-// Kills a process that saves ever better records at random moments, late enough for
-// whatever one save takes on this disk, and reads the record after every kill: it must
+// Kills a process that saves ever better records at random moments, drawn over twice
+// the time its first save takes on this disk, and reads the record after every kill: it must
 // be a whole pair, the one before the kill or a later one. On disk the two files may
 // disagree only while the commit mark says the next game will finish them.
 PairCount killSavesAtRandom(const std::filesystem::path& base, int rounds)
@@ -39,14 +39,28 @@ PairCount killSavesAtRandom(const std::filesystem::path& base, int rounds)
     store.locate();
     store.open();
 
-    const auto started = std::chrono::steady_clock::now();
+    // How long a fresh process takes to make its first save, measured here and now.
+    auto saveInAChild = [&](int score) {
+        const pid_t child = ::fork();
+        if (child == 0) {
+            try {
+                LocalRecordStore saver(directory);
+                saver.locate();
+                saver.saveIfBeaten(std::to_string(score), nameFor(score));
+            } catch (...) {
+            }
+            ::_exit(0);
+        }
+        ::waitpid(child, nullptr, 0);
+    };
     constexpr int timedSaves = 10;
+    const auto started = std::chrono::steady_clock::now();
     for (int i = 1; i <= timedSaves; ++i)
-        store.saveIfBeaten(std::to_string(i), nameFor(i));
-    const auto oneSave = (std::chrono::steady_clock::now() - started) / timedSaves;
+        saveInAChild(i);
+    const auto firstSave = (std::chrono::steady_clock::now() - started) / timedSaves;
 
     std::mt19937 random(20261207);
-    std::uniform_real_distribution<double> saves(0.0, 4.0);
+    std::uniform_real_distribution<double> saves(0.0, 2.0);
     PairCount count;
     int next = timedSaves + 1;
     for (int round = 0; round < rounds; ++round) {
@@ -63,7 +77,7 @@ PairCount killSavesAtRandom(const std::filesystem::path& base, int rounds)
             ::_exit(1);
         }
         std::this_thread::sleep_for(
-            std::chrono::duration_cast<std::chrono::microseconds>(oneSave * saves(random)));
+            std::chrono::duration_cast<std::chrono::microseconds>(firstSave * saves(random)));
         ::kill(child, SIGKILL);
         int status = 0;
         ::waitpid(child, &status, 0);
