@@ -23,7 +23,7 @@ echo "== Fuzzing"
 CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMOLTIPLIX_FUZZ=ON \
     -DMOLTIPLIX_QT=OFF -DMOLTIPLIX_TESTS=OFF
 cmake --build build-fuzz -j"$jobs"
-for target in numericvalue recordfile; do
+for target in numericvalue recordfile keeperargs; do
     corpus=$(mktemp -d)
     if ! build-fuzz/fuzz/${target}_fuzz -max_total_time="${FUZZ_SECONDS:-60}" -print_final_stats=1 \
         -artifact_prefix=build-fuzz/ "$corpus" "fuzz/corpus/$target" 2>&1 |
@@ -34,6 +34,20 @@ for target in numericvalue recordfile; do
     rm -rf "$corpus"
 done
 echo "fuzzing: no findings"
+
+# Users made for the test and a keeper set-group-ID games need root: on CI, or when asked.
+if [ -n "${CI:-}" ] || [ "${SHARED_RECORD_TEST:-0}" = 1 ]; then
+    echo "== Shared record, as two ordinary users"
+    shared=/var/tmp/moltiplix-shared-test
+    cmake -S . -B build-keeper -DMOLTIPLIX_QT=OFF -DMOLTIPLIX_TESTS=OFF \
+        -DMOLTIPLIX_SHARED_RECORD_DIR="$shared/records"
+    cmake --build build-keeper -j"$jobs" --target moltiplix-record
+    rm -rf "$shared" && install -d -m 0755 "$shared"
+    install -m 0755 build/tests/logic_tests "$shared/"
+    PREPARE_FROM=build-keeper/moltiplix-record RECORD_TESTS="$shared/logic_tests" \
+        scripts/shared-record-test.sh "$shared/moltiplix-record" "$shared/records"
+    rm -rf "$shared"
+fi
 
 # Installing a package changes the machine: only on CI, or when asked for.
 if [ -n "${CI:-}" ] || [ "${PACKAGE_TEST:-0}" = 1 ]; then

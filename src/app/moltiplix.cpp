@@ -9,6 +9,9 @@
 #include "platform/randomsource.h"
 #include "platform/recorddirectory.h"
 #include "records/localrecordstore.h"
+#ifndef _WIN32
+#include "records/keeperrecordstore.h"
+#endif
 
 #include <QApplication>
 #include <QLocale>
@@ -22,10 +25,11 @@ WindowsDirectory recordDirectory()
     return {};
 }
 #else
+// The player's own directory, for when the machine-wide record can't be used.
 FirstWritableDirectory recordDirectory()
 {
     const QString own = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
-    return FirstWritableDirectory(defaultRecordDirectories(own.toStdString()));
+    return FirstWritableDirectory({own.toStdString()});
 }
 #endif
 
@@ -45,7 +49,12 @@ int runMoltiplix(int& argc, char** argv, const std::function<void(QApplication&)
     SeededRandom random;
     QtClock clock;
     auto directory = recordDirectory();
-    LocalRecordStore records(directory);
+    LocalRecordStore own(directory);
+#ifdef _WIN32
+    RecordStore& records = own;
+#else
+    KeeperRecordStore records(MOLTIPLIX_KEEPER, MOLTIPLIX_SHARED_RECORD_DIR, own);
+#endif
     Tavola tavola(window, dialogs, random, clock, records);
     window.setEvents(&tavola);
     window.run([&] { tavola.launch(); });

@@ -51,7 +51,7 @@ void Tavola::Form_Load()
     s.correctCount = 0;
     s.wrongCount = 0;
     form_.setTimerEnabled(false);
-    s.playerName = dialogs_.inputBox("Come ti chiami?");
+    s.playerName = dialogs_.inputBox("Come ti chiami?", {}, records::longestName);
     dialogs_.message(" " + s.playerName + " vediamo se sei un vero campione  ");
     form_.setCaption(Control::lblnome1, s.playerName);
     s.tableLimit = askTableLimit();

@@ -2,12 +2,14 @@
 
 #include "game/fatalerror.h"
 
+#include <cerrno>
 #include <filesystem>
 #include <system_error>
 
 #ifdef _WIN32
 #include <windows.h>
 #else
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
@@ -21,16 +23,25 @@ FirstWritableDirectory::FirstWritableDirectory(std::vector<std::string> candidat
 std::string FirstWritableDirectory::locate()
 {
     std::string reasons;
-    for (std::size_t i = 0; i < candidates_.size(); ++i) {
-        const fs::path dir = candidates_[i];
+    for (const std::string& candidate : candidates_) {
+        const fs::path dir = candidate;
         std::error_code error;
-        const bool created = fs::create_directories(dir, error);
+        if (dir.has_parent_path()) fs::create_directories(dir.parent_path(), error);
+#ifdef _WIN32
+        fs::create_directory(dir, error);
+#else
+        // The player's own record: nobody else reads it.
+        if (::mkdir(dir.c_str(), 0700) != 0 && errno != EEXIST)
+            error.assign(errno, std::generic_category());
+        else
+            error.clear();
+#endif
+        if (!error && !fs::is_directory(dir, error) && !error)
+            error = std::make_error_code(std::errc::not_a_directory);
         if (error) {
             reasons.append("\n").append(dir.string()).append(": ").append(error.message());
             continue;
         }
-        if (created && i == 0) // shared by every player of the machine
-            fs::permissions(dir, fs::perms::all, error);
 #ifndef _WIN32
         if (::access(dir.c_str(), W_OK | X_OK) != 0) {
             reasons.append("\n").append(dir.string()).append(": ");
@@ -53,13 +64,3 @@ std::string WindowsDirectory::locate()
     return std::string(buffer, n);
 }
 #endif
-
-std::vector<std::string> defaultRecordDirectories(const std::string& playerDataDirectory)
-{
-#ifdef _WIN32
-    (void)playerDataDirectory;
-    return {};
-#else
-    return {"/var/games/moltiplix", playerDataDirectory};
-#endif
-}

@@ -11,8 +11,8 @@ public:
     virtual std::string locate() = 0;
 };
 
-// The first of the candidates that exists, or can be created, and can be written.
-// The first is the machine-wide one, shared by every player.
+// The first of the candidates that exists, or can be created (mode 0700), and can be
+// written.
 class FirstWritableDirectory : public RecordDirectory {
 public:
     explicit FirstWritableDirectory(std::vector<std::string> candidates);
@@ -29,6 +29,3 @@ public:
     std::string locate() override;
 };
 #endif
-
-// The machine-wide directory of this system, then the player's own data directory.
-std::vector<std::string> defaultRecordDirectories(const std::string& playerDataDirectory);

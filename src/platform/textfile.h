@@ -3,18 +3,34 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <utility>
 
 // Plain files of one line, as the record keeping needs them. Every failure is a
 // FatalError naming the path.
 
-// Reads at most maxBytes of a regular file. Never blocks on a FIFO or a device.
+// A file descriptor closed on every path out, errors included.
+class FileDescriptor {
+public:
+    explicit FileDescriptor(int fd = -1) : fd_(fd) {}
+    ~FileDescriptor();
+    FileDescriptor(FileDescriptor&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
+    FileDescriptor& operator=(FileDescriptor&& other) noexcept;
+    int get() const { return fd_; }
+    bool valid() const { return fd_ >= 0; }
+
+private:
+    int fd_;
+};
+
+[[noreturn]] void failOnFile(const std::string& what, const std::string& path, int error);
+
+// Reads at most maxBytes of a regular file, never through a symbolic link at its name.
+// Never blocks on a FIFO or a device.
 std::string readWholeFile(const std::string& path, std::size_t maxBytes);
 
-// Creates an empty file, readable and writable by every local user, unless something
-// is there already; what is there must be (or lead to) a regular file.
-void createIfMissing(const std::string& path);
+// Reads at most maxBytes of an open file from its start.
+std::string readOpenFile(int fd, std::size_t maxBytes, const std::string& path);
 
-// Replaces the file with text: written to a temporary file beside it, flushed to disk
-// and renamed over it, so a crash leaves either the old or the new content. A symbolic
-// link in its place is replaced, never followed.
-void replaceFile(const std::string& path, std::string_view text);
+// Makes an open file hold exactly text, flushed to disk unless told otherwise.
+void rewriteOpenFile(int fd, std::string_view text, const std::string& path, bool flush = true);
+void flushOpenFile(int fd, const std::string& path);

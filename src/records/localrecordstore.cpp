@@ -2,26 +2,34 @@
 
 #include "platform/recorddirectory.h"
 #include "records/recordfiles.h"
+#include "records/recordfolder.h"
 
 LocalRecordStore::LocalRecordStore(RecordDirectory& directory) : directory_(directory) {}
+
+LocalRecordStore::~LocalRecordStore() = default;
 
 std::string LocalRecordStore::locate()
 {
     recordDir_ = records::withFinalSeparator(directory_.locate());
+    folder_.reset();
     return recordDir_;
+}
+
+RecordFolder& LocalRecordStore::folder()
+{
+    if (recordDir_.empty()) locate();
+    if (!folder_) folder_ = std::make_unique<RecordFolder>(recordDir_, 0600, 0600);
+    return *folder_;
 }
 
 StoredRecord LocalRecordStore::open()
 {
-    records::createMissingFiles(recordDir_);
-    return {records::Leggifiletxt(records::scoreFile(recordDir_)),
-            records::Leggifiletxt(records::nameFile(recordDir_))};
+    folder().createMissing();
+    return folder().read();
 }
 
 bool LocalRecordStore::saveIfBeaten(std::string_view score, std::string_view name)
 {
-    if (!records::recordBeaten(records::Leggifiletxt(records::scoreFile(recordDir_)), score))
-        return false;
-    records::saveRecord(recordDir_, score, name);
-    return true;
+    folder().createMissing();
+    return folder().saveIfBeaten(score, records::savableName(name)) == RecordFolder::Outcome::Saved;
 }

@@ -2,18 +2,25 @@
 
 #include "records/recordstore.h"
 
-class RecordDirectory;
+#include <memory>
 
-// The two record files in a directory this process can write itself.
+class RecordDirectory;
+class RecordFolder;
+
+// The two record files in a directory this process owns and writes itself (files 0600).
 class LocalRecordStore : public RecordStore {
 public:
     explicit LocalRecordStore(RecordDirectory& directory);
+    ~LocalRecordStore() override;
 
     std::string locate() override;
     StoredRecord open() override;
     bool saveIfBeaten(std::string_view score, std::string_view name) override;
 
 private:
+    RecordFolder& folder();
+
     RecordDirectory& directory_;
     std::string recordDir_;
+    std::unique_ptr<RecordFolder> folder_;
 };

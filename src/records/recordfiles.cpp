@@ -4,7 +4,36 @@
 #include "platform/textfile.h"
 #include "records/textcodec.h"
 
+#include <cstdint>
+
 namespace records {
+
+namespace {
+
+constexpr std::string_view byteOrderMark = "\xEF\xBB\xBF";
+
+bool isContinuation(char c)
+{
+    return (static_cast<std::uint8_t>(c) & 0xC0) == 0x80;
+}
+
+// C0 controls, DEL, and C1 controls (U+0080..U+009F, written C2 80..C2 9F).
+bool isControlAt(std::string_view text, std::size_t i)
+{
+    const auto c = static_cast<std::uint8_t>(text[i]);
+    if (c < 0x20 || c == 0x7F) return true;
+    return c == 0xC2 && i + 1 < text.size() && static_cast<std::uint8_t>(text[i + 1]) <= 0x9F;
+}
+
+std::size_t characterLength(std::string_view text, std::size_t i)
+{
+    std::size_t length = 1;
+    while (i + length < text.size() && isContinuation(text[i + length]))
+        ++length;
+    return length;
+}
+
+} // namespace
 
 std::string withFinalSeparator(std::string directory)
 {
@@ -22,15 +51,24 @@ std::string nameFile(const std::string& recordDir)
     return recordDir + separator + std::string(nameFileName);
 }
 
-void createMissingFiles(const std::string& recordDir)
+std::string recordText(std::string bytes)
 {
-    createIfMissing(scoreFile(recordDir));
-    createIfMissing(nameFile(recordDir));
+    if (bytes.size() > readLimit) {
+        // Step back over a character cut in two, but only when the text is UTF-8 at all.
+        std::size_t cut = readLimit;
+        while (cut > readLimit - 3 && isContinuation(bytes[cut]))
+            --cut;
+        if (!isValidUtf8(std::string_view(bytes).substr(0, cut))) cut = readLimit;
+        bytes.resize(cut);
+    }
+    if (std::string_view(bytes).substr(0, byteOrderMark.size()) == byteOrderMark)
+        bytes.erase(0, byteOrderMark.size());
+    return recordTextToUtf8(bytes);
 }
 
 std::string Leggifiletxt(const std::string& nomefile)
 {
-    return recordTextToUtf8(readWholeFile(nomefile, readLimit));
+    return recordText(readWholeFile(nomefile, readLimit + 3));
 }
 
 bool recordBeaten(std::string_view recordCaption, std::string_view scoreCaption)
@@ -38,12 +76,41 @@ bool recordBeaten(std::string_view recordCaption, std::string_view scoreCaption)
     return numericValue(recordCaption) < numericValue(scoreCaption);
 }
 
-void saveRecord(const std::string& recordDir, std::string_view score, std::string_view name)
+bool isSavableScore(std::string_view score)
 {
-    std::string printText(score);
-    replaceFile(scoreFile(recordDir), printText + std::string(lineEnd));
-    printText = name;
-    replaceFile(nameFile(recordDir), printText + std::string(lineEnd));
+    if (score.empty() || score.size() > 5) return false;
+    int value = 0;
+    for (char c : score) {
+        if (c < '0' || c > '9') return false;
+        value = value * 10 + (c - '0');
+    }
+    return value <= highestScore;
+}
+
+bool isSavableName(std::string_view name)
+{
+    if (!isValidUtf8(name)) return false;
+    std::size_t characters = 0;
+    for (std::size_t i = 0; i < name.size(); i += characterLength(name, i)) {
+        if (isControlAt(name, i) || ++characters > longestName) return false;
+    }
+    return true;
+}
+
+std::string savableName(std::string_view typed)
+{
+    const std::string name = recordTextToUtf8(typed);
+    std::string kept;
+    std::size_t characters = 0;
+    for (std::size_t i = 0; i < name.size() && characters < longestName;) {
+        const std::size_t length = characterLength(name, i);
+        if (!isControlAt(name, i)) {
+            kept.append(name, i, length);
+            ++characters;
+        }
+        i += length;
+    }
+    return kept;
 }
 
 } // namespace records

@@ -18,6 +18,9 @@ inline constexpr std::string_view nameFileName = "ntavrec.txt";
 inline constexpr std::string_view lineEnd = "\r\n";
 // Larger files are read only this far: a record line is a few bytes.
 inline constexpr std::size_t readLimit = 64 * 1024;
+// The longest name saved, in characters; the name box takes no more.
+inline constexpr std::size_t longestName = 50;
+inline constexpr int highestScore = 32767;
 
 // The directory with exactly one separator at its end (a drive root stays as it is).
 std::string withFinalSeparator(std::string directory);
@@ -26,16 +29,21 @@ std::string withFinalSeparator(std::string directory);
 std::string scoreFile(const std::string& recordDir);
 std::string nameFile(const std::string& recordDir);
 
-// Creates either file, empty, if it is missing; an existing one is left untouched.
-void createMissingFiles(const std::string& recordDir);
-
 // A file's whole content, line end included, as UTF-8 text.
 std::string Leggifiletxt(const std::string& nomefile);
+
+// What a record file's first bytes say as UTF-8 text: cut at readLimit on a character
+// boundary (bytes may hold a few more), without a byte-order mark.
+std::string recordText(std::string bytes);
 
 // The game beats the record only when it did strictly better.
 bool recordBeaten(std::string_view recordCaption, std::string_view scoreCaption);
 
-// Rewrites the score file, then the name file, each as one line.
-void saveRecord(const std::string& recordDir, std::string_view score, std::string_view name);
+// A score as saved: decimal digits only, 0 to highestScore.
+bool isSavableScore(std::string_view score);
+// A name as saved: valid UTF-8, at most longestName characters, no control character.
+bool isSavableName(std::string_view name);
+// The typed name made savable: control characters dropped, cut to longestName.
+std::string savableName(std::string_view name);
 
 } // namespace records

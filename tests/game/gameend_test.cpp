@@ -198,3 +198,11 @@ TEST_F(GameEndTest, ADirectoryThatTurnedReadOnlyIsFatalAtTheEndAndKeepsTheOldRec
     EXPECT_EQ(scoreFile(), "0\r\n");
     EXPECT_EQ(nameFile(), "Bruno\r\n");
 }
+
+TEST_F(GameEndTest, TheSavedNameIsOneLineNoLongerThanTheNameBoxTakes)
+{
+    play(1, "Anna\r\nBruno");
+    EXPECT_EQ(dialogs.shown()[0].maxLength, 50u) << "the name box takes about 50 characters";
+    tavola.cmdExit_Click();
+    EXPECT_EQ(nameFile(), "AnnaBruno\r\n");
+}

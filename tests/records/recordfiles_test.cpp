@@ -1,4 +1,4 @@
-#include "game/fatalerror.h"
+#include "records/keeper.h"
 #include "records/recordfiles.h"
 #include "records/textcodec.h"
 #include "support/tempdir.h"
@@ -12,18 +12,7 @@ TEST(RecordDir, GetsExactlyOneFinalSeparator)
     EXPECT_EQ(withFinalSeparator("/var/games/moltiplix"), "/var/games/moltiplix/");
     EXPECT_EQ(withFinalSeparator("/var/games/moltiplix/"), "/var/games/moltiplix/");
     EXPECT_EQ(withFinalSeparator("/"), "/");
-    EXPECT_EQ(withFinalSeparator(""), "/");
-}
-
-TEST(RecordFiles, PathsDoubleTheSeparatorAndStillNameTheSameFile)
-{
-    TempDir dir;
-    const std::string recordDir = withFinalSeparator(dir.path().string());
-    EXPECT_EQ(scoreFile(recordDir), dir.path().string() + "//tavrec.txt");
-    EXPECT_EQ(nameFile(recordDir), dir.path().string() + "//ntavrec.txt");
-    createMissingFiles(recordDir);
-    EXPECT_TRUE(std::filesystem::exists(dir.path() / "tavrec.txt"));
-    EXPECT_TRUE(std::filesystem::exists(dir.path() / "ntavrec.txt"));
+    EXPECT_EQ(scoreFile("/var/games/moltiplix/"), "/var/games/moltiplix//tavrec.txt");
 }
 
 TEST(RecordFiles, ReadsTheWholeFileRawWithItsLineEnd)
@@ -33,12 +22,34 @@ TEST(RecordFiles, ReadsTheWholeFileRawWithItsLineEnd)
     EXPECT_EQ(Leggifiletxt(dir.file("tavrec.txt")), "12\r\n");
     writeBytes(dir.path() / "tavrec.txt", "");
     EXPECT_EQ(Leggifiletxt(dir.file("tavrec.txt")), "");
-    writeBytes(dir.path() / "tavrec.txt", std::string("1\0"
-                                                      "2",
-                                                      3));
-    EXPECT_EQ(Leggifiletxt(dir.file("tavrec.txt")), std::string("1\0"
-                                                                "2",
-                                                                3));
+    writeBytes(dir.path() / "tavrec.txt", std::string("1\0002", 3));
+    EXPECT_EQ(Leggifiletxt(dir.file("tavrec.txt")), std::string("1\0002", 3));
+}
+
+// Notepad starts a UTF-8 file with EF BB BF; the record must still read 12.
+TEST(RecordFiles, AByteOrderMarkIsNotPartOfTheText)
+{
+    TempDir dir;
+    writeBytes(dir.path() / "tavrec.txt", "\xEF\xBB\xBF"
+                                          "12\r\n");
+    EXPECT_EQ(Leggifiletxt(dir.file("tavrec.txt")), "12\r\n");
+    EXPECT_FALSE(recordBeaten(Leggifiletxt(dir.file("tavrec.txt")), "12"));
+}
+
+// 40,000 two-byte letters after one ASCII one: 64 KiB ends inside a letter.
+TEST(RecordFiles, ReadingStopsAt64KiBOnACharacterBoundary)
+{
+    TempDir dir;
+    std::string name = "a";
+    for (int i = 0; i < 40000; ++i)
+        name += "è";
+    writeBytes(dir.path() / "ntavrec.txt", name);
+    const std::string read = Leggifiletxt(dir.file("ntavrec.txt"));
+    EXPECT_EQ(read.size(), 65535u);
+    EXPECT_EQ(read, name.substr(0, 65535));
+
+    writeBytes(dir.path() / "ntavrec.txt", std::string(100000, '7'));
+    EXPECT_EQ(Leggifiletxt(dir.file("ntavrec.txt")).size(), 65536u);
 }
 
 TEST(RecordFiles, RecordTestIsStrictlyBetterOnly)
@@ -51,17 +62,6 @@ TEST(RecordFiles, RecordTestIsStrictlyBetterOnly)
     EXPECT_TRUE(recordBeaten("abc\r\n", "1"));
     EXPECT_TRUE(recordBeaten("-5\r\n", "0"));
     EXPECT_FALSE(recordBeaten("1E999", "32767"));
-}
-
-TEST(RecordFiles, SaveWritesOneLineEachWithCrLf)
-{
-    TempDir dir;
-    const std::string recordDir = withFinalSeparator(dir.path().string());
-    createMissingFiles(recordDir);
-    saveRecord(recordDir, "27", "Élodie");
-    EXPECT_EQ(readBytes(dir.path() / "tavrec.txt"), "27\r\n");
-    EXPECT_EQ(readBytes(dir.path() / "ntavrec.txt"), "Élodie\r\n");
-    EXPECT_EQ(Leggifiletxt(nameFile(recordDir)), "Élodie\r\n");
 }
 
 TEST(TextCodec, KeepsUtf8AndReadsEverythingElseAsWindows1252)
@@ -77,4 +77,47 @@ TEST(TextCodec, KeepsUtf8AndReadsEverythingElseAsWindows1252)
             recordTextToUtf8(std::string(1, static_cast<char>(byte)) + "\xFF");
         EXPECT_TRUE(isValidUtf8(decoded)) << byte;
     }
+}
+
+TEST(Keeper, RefusesEveryArgumentThatIsNotAPlainScoreAndName)
+{
+    const std::string fiftyOne(51, 'a');
+    std::string fiftyAccented;
+    for (int i = 0; i < 50; ++i)
+        fiftyAccented += "è";
+    using Args = std::vector<std::string_view>;
+    for (const Args& bad : {Args{},
+                            Args{"save"},
+                            Args{"save", "1"},
+                            Args{"save", "1", "a", "b"},
+                            Args{"read", "x"},
+                            Args{"Save", "1", "a"},
+                            Args{"save", "", "a"},
+                            Args{"save", "-1", "a"},
+                            Args{"save", "+1", "a"},
+                            Args{"save", " 1", "a"},
+                            Args{"save", "1e3", "a"},
+                            Args{"save", "32768", "a"},
+                            Args{"save", "999999", "a"},
+                            Args{"save", "&H10", "a"},
+                            Args{"save", "1", "An\r\nna"},
+                            Args{"save", "1", "A\tna"},
+                            Args{"save", "1", "A\x7F"},
+                            Args{"save", "1", "A\xC2\x85"},
+                            Args{"save", "1", "Nicol\xF2"},
+                            Args{"save", "1", fiftyOne},
+                            Args{"save", "1", std::string_view("A\0b", 3)}})
+        EXPECT_FALSE(keeper::parseArguments(bad)) << (bad.size() > 2 ? bad[2] : "");
+    for (const Args& good : {Args{"create"}, Args{"read"}, Args{"save", "0", ""},
+                             Args{"save", "32767", "Zoë"}, Args{"save", "1", fiftyAccented}})
+        EXPECT_TRUE(keeper::parseArguments(good)) << good[0];
+}
+
+TEST(Keeper, TheGameHandsOverANameTheKeeperTakes)
+{
+    EXPECT_EQ(savableName("Zoë\xC2\x85\t"), "Zoë");
+    std::string pasted;
+    for (int i = 0; i < 40000; ++i)
+        pasted += "è";
+    EXPECT_EQ(savableName(pasted).size(), 100u) << "50 letters of two bytes";
 }

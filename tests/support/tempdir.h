@@ -10,10 +10,9 @@
 // A fresh directory, removed with everything in it at the end of the test.
 class TempDir {
 public:
-    TempDir()
+    explicit TempDir(const std::filesystem::path& base = std::filesystem::temp_directory_path())
     {
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / "moltiplix-XXXXXX").string();
+        std::string pattern = (base / "moltiplix-XXXXXX").string();
         path_ = ::mkdtemp(pattern.data());
     }
     ~TempDir()

@@ -15,9 +15,11 @@ void ScriptedDialogs::open(Kind kind, std::string_view prompt, std::string_view 
     }
 }
 
-std::string ScriptedDialogs::inputBox(std::string_view prompt, std::string_view title)
+std::string ScriptedDialogs::inputBox(std::string_view prompt, std::string_view title,
+                                      std::size_t maxLength)
 {
     open(Kind::Input, prompt, title);
+    shown_.back().maxLength = maxLength;
     if (inputAnswers_.empty())
         throw std::logic_error("unscripted input dialog: " + std::string(prompt));
     std::string answer = std::move(inputAnswers_.front());

@@ -16,9 +16,11 @@ public:
         Kind kind;
         std::string prompt;
         std::string title;
+        std::size_t maxLength = 0;
     };
 
-    std::string inputBox(std::string_view prompt, std::string_view title = {}) override;
+    std::string inputBox(std::string_view prompt, std::string_view title = {},
+                         std::size_t maxLength = 0) override;
     void message(std::string_view prompt, std::string_view title = {}) override;
     bool askYesNo(std::string_view prompt, std::string_view title) override;
 

@@ -5,6 +5,7 @@
 #include <QEvent>
 #include <QInputDialog>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -45,12 +46,15 @@ QWidget* QtDialogs::owner() const
     return parent_ && parent_->isVisible() ? parent_ : nullptr;
 }
 
-std::string QtDialogs::inputBox(std::string_view prompt, std::string_view title)
+std::string QtDialogs::inputBox(std::string_view prompt, std::string_view title,
+                                std::size_t maxLength)
 {
     QInputDialog dialog(owner());
     dialog.setWindowTitle(titleOrApplication(title));
     dialog.setLabelText(fromUtf8(prompt));
     dialog.setInputMode(QInputDialog::TextInput);
+    if (auto* box = dialog.findChild<QLineEdit*>(); box && maxLength > 0)
+        box->setMaxLength(static_cast<int>(maxLength));
     if (dialog.exec() != QDialog::Accepted) return {};
     return dialog.textValue().toStdString();
 }

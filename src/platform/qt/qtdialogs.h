@@ -9,7 +9,8 @@ class QtDialogs : public Dialogs {
 public:
     explicit QtDialogs(QWidget* parent) : parent_(parent) {}
 
-    std::string inputBox(std::string_view prompt, std::string_view title = {}) override;
+    std::string inputBox(std::string_view prompt, std::string_view title = {},
+                         std::size_t maxLength = 0) override;
     void message(std::string_view prompt, std::string_view title = {}) override;
     bool askYesNo(std::string_view prompt, std::string_view title) override;
 

@@ -1,0 +1,148 @@
+#include "records/keeperrecordstore.h"
+
+#include "game/fatalerror.h"
+#include "records/keeper.h"
+#include "records/recordfiles.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <iostream>
+#include <poll.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+// What the keeper prints is two record texts at most, and a line of error.
+constexpr std::size_t longestOutput = 2 * records::readLimit + 64;
+
+struct Pipe {
+    int ends[2] = {-1, -1};
+    ~Pipe()
+    {
+        for (int fd : ends)
+            if (fd >= 0) ::close(fd);
+    }
+    void closeEnd(int which)
+    {
+        ::close(ends[which]);
+        ends[which] = -1;
+    }
+};
+
+std::string lastLine(std::string text)
+{
+    while (!text.empty() && text.back() == '\n')
+        text.pop_back();
+    return text;
+}
+
+} // namespace
+
+KeeperRecordStore::KeeperRecordStore(std::string keeper, std::string sharedDir,
+                                     RecordStore& fallback)
+    : keeper_(std::move(keeper)), sharedDir_(std::move(sharedDir)), fallback_(fallback)
+{
+}
+
+void KeeperRecordStore::fallBack(const std::string& reason)
+{
+    fellBack_ = true;
+    std::cerr << "moltiplix: il record condiviso non si può usare (" << reason
+              << "): il record resta nella cartella di chi gioca.\n";
+}
+
+std::string KeeperRecordStore::locate()
+{
+    if (!fellBack_ && ::access(keeper_.c_str(), X_OK) != 0)
+        fallBack(keeper_ + ": " + std::strerror(errno));
+    return fellBack_ ? fallback_.locate() : sharedDir_;
+}
+
+StoredRecord KeeperRecordStore::open()
+{
+    if (!fellBack_) {
+        Run run = runKeeper({"create"});
+        if (run.status == keeper::done) run = runKeeper({"read"});
+        if (run.status == keeper::done) {
+            if (const auto record = keeper::decodeRecord(run.out)) return *record;
+            run.err = keeper_ + ": risposta illeggibile";
+        }
+        fallBack(lastLine(run.err));
+        fallback_.locate();
+    }
+    return fallback_.open();
+}
+
+bool KeeperRecordStore::saveIfBeaten(std::string_view score, std::string_view name)
+{
+    if (fellBack_) return fallback_.saveIfBeaten(score, name);
+    const Run run = runKeeper({"save", std::string(score), records::savableName(name)});
+    if (run.status == keeper::done) return true;
+    if (run.status == keeper::notSaved) return false;
+    throw FatalError(run.err.empty() ? "Impossibile salvare il record in " + sharedDir_
+                                     : lastLine(run.err));
+}
+
+KeeperRecordStore::Run KeeperRecordStore::runKeeper(const std::vector<std::string>& arguments) const
+{
+    Pipe out;
+    Pipe err;
+    if (::pipe2(out.ends, O_CLOEXEC) != 0 || ::pipe2(err.ends, O_CLOEXEC) != 0)
+        return {keeper::failed, {}, std::string("pipe: ") + std::strerror(errno)};
+
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, out.ends[1], 1);
+    posix_spawn_file_actions_adddup2(&actions, err.ends[1], 2);
+    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    std::vector<char*> argv{const_cast<char*>(keeper_.c_str())};
+    for (const std::string& argument : arguments)
+        argv.push_back(const_cast<char*>(argument.c_str()));
+    argv.push_back(nullptr);
+    char* noEnvironment[] = {nullptr};
+    pid_t child = 0;
+    const int spawned =
+        ::posix_spawn(&child, keeper_.c_str(), &actions, nullptr, argv.data(), noEnvironment);
+    posix_spawn_file_actions_destroy(&actions);
+    if (spawned != 0) return {keeper::failed, {}, keeper_ + ": " + std::strerror(spawned)};
+    out.closeEnd(1);
+    err.closeEnd(1);
+
+    Run run{keeper::failed, {}, {}};
+    pollfd watched[2] = {{out.ends[0], POLLIN, 0}, {err.ends[0], POLLIN, 0}};
+    std::string* into[2] = {&run.out, &run.err};
+    Pipe* pipes[2] = {&out, &err};
+    int open = 2;
+    while (open > 0) {
+        if (::poll(watched, 2, -1) < 0) {
+            if (errno == EINTR) continue;
+            break;
+        }
+        for (int i = 0; i < 2; ++i) {
+            if (watched[i].fd < 0 || watched[i].revents == 0) continue;
+            char buffer[4096];
+            const ssize_t got = ::read(watched[i].fd, buffer, sizeof buffer);
+            if (got < 0 && errno == EINTR) continue;
+            if (got <= 0 || into[i]->size() > longestOutput) {
+                pipes[i]->closeEnd(0); // a keeper that says too much gets SIGPIPE
+                watched[i].fd = -1;
+                --open;
+            } else {
+                into[i]->append(buffer, static_cast<std::size_t>(got));
+            }
+        }
+    }
+    int status = 0;
+    while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
+    }
+    if (WIFEXITED(status))
+        run.status = WEXITSTATUS(status);
+    else
+        run.err = keeper_ + ": terminato dal segnale " + std::to_string(WTERMSIG(status));
+    if (run.status != keeper::done && run.status != keeper::notSaved && run.err.empty())
+        run.err = keeper_ + ": uscito con " + std::to_string(run.status);
+    return run;
+}
