@@ -34,6 +34,9 @@ for target in numericvalue recordfile; do
 done
 echo "fuzzing: no findings"
 
+echo "== Windows: cross build, installer, tests under Wine"
+scripts/build-windows.sh
+
 # Installing a package changes the machine: only on CI, or when asked for.
 if [ -n "${CI:-}" ] || [ "${PACKAGE_TEST:-0}" = 1 ]; then
     echo "== Debian package"

@@ -1,0 +1,197 @@
+#include "window_fixture.h"
+
+#include "records/recordstore.h"
+
+#include <cstring>
+
+namespace {
+
+std::wstring windowText(HWND window)
+{
+    wchar_t text[256] = {};
+    GetWindowTextW(window, text, 256);
+    return text;
+}
+
+RECT clientRectOf(HWND child)
+{
+    RECT place{};
+    GetWindowRect(child, &place);
+    MapWindowPoints(HWND_DESKTOP, GetParent(child), reinterpret_cast<POINT*>(&place), 2);
+    return place;
+}
+
+} // namespace
+
+TEST_F(Win32WindowTest, OpensMaximisedAndRestoresToTheLayoutsClientAreaWithControlsInPlace)
+{
+    start();
+    ASSERT_EQ(window.dpi(), 96u) << "the places below are the 96 dpi ones";
+    EXPECT_TRUE(IsZoomed(window.handle()));
+    EXPECT_EQ(windowText(window.handle()), L"Gioca con la tavola pitagorica");
+
+    ShowWindow(window.handle(), SW_RESTORE);
+    pump();
+    RECT client{};
+    GetClientRect(window.handle(), &client);
+    EXPECT_EQ(client.right, 792);
+    EXPECT_EQ(client.bottom, 554);
+
+    // 15 twips to a pixel: txtAnswer 8160,0 2775x1200; cmdNext 4200,5280 1815x1095;
+    // cmdExit 7680,5280 2055x1095.
+    const RECT box = clientRectOf(control(Control::txtAnswer));
+    EXPECT_EQ(box.left, 544);
+    EXPECT_EQ(box.top, 0);
+    EXPECT_EQ(box.right - box.left, 185);
+    EXPECT_EQ(box.bottom - box.top, 80);
+    const RECT next = clientRectOf(control(Control::cmdNext));
+    EXPECT_EQ(next.left, 280);
+    EXPECT_EQ(next.top, 352);
+    EXPECT_EQ(next.right - next.left, 121);
+    EXPECT_EQ(next.bottom - next.top, 73);
+    const RECT exit = clientRectOf(control(Control::cmdExit));
+    EXPECT_EQ(exit.left, 512);
+    EXPECT_EQ(exit.right - exit.left, 137);
+    EXPECT_EQ(SendMessageW(control(Control::txtAnswer), EM_GETLIMITTEXT, 0, 0), 4);
+
+    // Tab order: cmdExit, cmdNext (skipped while disabled), txtAnswer.
+    SetFocus(control(Control::txtAnswer));
+    press(VK_TAB);
+    EXPECT_EQ(GetFocus(), control(Control::cmdExit));
+    press(VK_TAB);
+    EXPECT_EQ(GetFocus(), control(Control::txtAnswer));
+}
+
+TEST_F(Win32WindowTest, ControlsAndTheGradientShowTheirColoursOnScreen)
+{
+    start();
+    RECT client{};
+    GetClientRect(window.handle(), &client);
+    const int x = client.right - 10;
+    const int lastRow = client.bottom - 1;
+    // Inside the framed yellow factor box (840,0 at 15 twips a pixel), the answer box,
+    // and the two buttons' faces near their left edges.
+    EXPECT_EQ(pixel(56 + 4, 100 / 2 + 20), RGB(255, 255, 0));
+    EXPECT_EQ(pixel(544 + 170, 70), RGB(255, 255, 128));
+    EXPECT_EQ(pixel(280 + 6, 352 + 36), RGB(0, 192, 192));
+    EXPECT_EQ(pixel(512 + 6, 352 + 36), RGB(192, 0, 192));
+
+    // 256 stripes from top to bottom, blue rising from 0 to 255, red and green equal.
+    const COLORREF top = pixel(x, 0);
+    const COLORREF bottom = pixel(x, lastRow);
+    EXPECT_EQ(GetRValue(top), GetGValue(top));
+    EXPECT_EQ(GetRValue(bottom), GetRValue(top));
+    EXPECT_EQ(GetBValue(top), 0);
+    EXPECT_EQ(GetBValue(bottom), 255);
+    EXPECT_NEAR(GetBValue(pixel(x, client.bottom / 2)), 128, 1);
+
+    // A wrong answer wipes the whole drawing black, labels stay on it.
+    type("0");
+    press(VK_RETURN);
+    EXPECT_EQ(pixel(x, lastRow), RGB(0, 0, 0));
+    EXPECT_EQ(pixel(x, 0), RGB(0, 0, 0));
+    EXPECT_EQ(pixel(56 + 4, 70), RGB(255, 255, 0));
+}
+
+TEST_F(Win32WindowTest, TheAnswerBoxTakesDigitsAndBackspaceOnlyAndNoClipboardShortcut)
+{
+    start();
+    ASSERT_EQ(GetFocus(), control(Control::txtAnswer));
+    type("1a-. ,+2");
+    EXPECT_EQ(window.answerText(), "12");
+    type("\b");
+    EXPECT_EQ(window.answerText(), "1");
+    type("23456");
+    EXPECT_EQ(window.answerText(), "1234") << "four characters at most";
+
+    // Ctrl+C, Ctrl+X and Ctrl+V arrive as the characters 3, 24 and 22.
+    ASSERT_TRUE(OpenClipboard(window.handle()));
+    EmptyClipboard();
+    const HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, 3 * sizeof(wchar_t));
+    std::memcpy(GlobalLock(memory), L"99", 3 * sizeof(wchar_t));
+    GlobalUnlock(memory);
+    SetClipboardData(CF_UNICODETEXT, memory);
+    CloseClipboard();
+    SendMessageW(control(Control::txtAnswer), EM_SETSEL, 0, -1);
+    type("\x03\x18\x16");
+    EXPECT_EQ(window.answerText(), "1234");
+
+    // Shift+Insert pastes without a character; it is refused too.
+    BYTE keys[256] = {};
+    GetKeyboardState(keys);
+    keys[VK_SHIFT] = 0x80;
+    SetKeyboardState(keys);
+    SendMessageW(control(Control::txtAnswer), EM_SETSEL, 0, -1);
+    press(VK_INSERT);
+    keys[VK_SHIFT] = 0;
+    SetKeyboardState(keys);
+    EXPECT_EQ(window.answerText(), "1234");
+}
+
+TEST_F(Win32WindowTest, EnterScoresThenClicksTheDefaultButtonAndAltNWaitsForIt)
+{
+    start("Giulia", "10", {0.0, 0.35, 0.45, 0.5});
+    PostMessageW(control(Control::txtAnswer), WM_SYSCHAR, 'n', 0);
+    pump();
+    EXPECT_EQ(window.caption(Control::lblMessage), "") << "Alt+N while cmdNext is disabled";
+
+    answerRight();
+    EXPECT_EQ(window.caption(Control::lblMessage), "Esatto! Giulia sei forte!");
+    EXPECT_TRUE(IsWindowEnabled(control(Control::cmdNext)));
+    EXPECT_EQ(GetFocus(), control(Control::cmdNext));
+
+    // Enter, even from the answer box, now clicks cmdNext: a new question.
+    random.script({0.0, 0.35, 0.45, 0.5});
+    SetFocus(control(Control::txtAnswer));
+    press(VK_RETURN);
+    EXPECT_EQ(window.caption(Control::lblMessage), "");
+    EXPECT_FALSE(IsWindowEnabled(control(Control::cmdNext)));
+    EXPECT_EQ(window.caption(Control::lblScore), "1") << "the answer was not scored twice";
+
+    answerRight();
+    random.script({0.0, 0.35, 0.45, 0.5});
+    PostMessageW(GetFocus(), WM_SYSCHAR, 'n', 0);
+    pump();
+    EXPECT_FALSE(IsWindowEnabled(control(Control::cmdNext))) << "Alt+N clicks it once enabled";
+}
+
+TEST_F(Win32WindowTest, MinimisingChangesTheCaptionForGood)
+{
+    start();
+    ShowWindow(window.handle(), SW_RESTORE);
+    pump();
+    EXPECT_EQ(windowText(window.handle()), L"Gioca con la tavola pitagorica");
+    ShowWindow(window.handle(), SW_MINIMIZE);
+    pump();
+    EXPECT_EQ(windowText(window.handle()), L"Giocare con la tavola pitagorica");
+    ShowWindow(window.handle(), SW_MAXIMIZE);
+    pump();
+    EXPECT_EQ(windowText(window.handle()), L"Giocare con la tavola pitagorica");
+}
+
+TEST_F(Win32WindowTest, AWholeGameSavesTheRecordInTheAnsiCodePageAndTheNextGameShowsIt)
+{
+    ASSERT_EQ(GetACP(), 1252u) << "run with an Italian or Western locale";
+    start("Niccol\xC3\xB2", "10");
+    answerRight();
+    random.script({0.0, 0.35, 0.45, 0.5});
+    press(VK_RETURN);
+    answerRight();
+    type("0");
+    random.script({0.0, 0.35, 0.45, 0.5});
+    press(VK_RETURN);
+    press(VK_RETURN);
+
+    SendMessageW(control(Control::cmdExit), BM_CLICK, 0, 0);
+    pump();
+    ASSERT_EQ(exitStatus, 0);
+    EXPECT_EQ(dialogs.prompts().back(), "Ok ho registrato il tuo record, C A M P I O N E");
+    EXPECT_EQ(readBytes(records.path() / "tavrec.txt"), "2\r\n");
+    EXPECT_EQ(readBytes(records.path() / "ntavrec.txt"), "Niccol\xF2\r\n");
+
+    WindowsRecordStore again{{records.path().string()}, {}};
+    again.locate();
+    const StoredRecord record = again.open();
+    EXPECT_EQ(record.score, "2\r\n");
+    EXPECT_EQ(record.name, "Niccol\xC3\xB2\r\n");
+}
