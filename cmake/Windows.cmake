@@ -65,3 +65,7 @@ target_include_directories(moltiplix PRIVATE ${art_dir})
 target_link_libraries(moltiplix PRIVATE moltiplix_win32)
 target_link_options(moltiplix PRIVATE -s)
 add_dependencies(moltiplix moltiplix_artwork)
+
+# Start-up to the first dialog, for measuring (not built by default).
+add_executable(startupprobe EXCLUDE_FROM_ALL tools/startupprobe.cpp)
+target_link_options(startupprobe PRIVATE -municode)
