@@ -60,6 +60,14 @@ TEST_F(Win32WindowTest, OpensMaximisedAndRestoresToTheLayoutsClientAreaWithContr
     EXPECT_EQ(GetFocus(), control(Control::cmdExit));
     press(VK_TAB);
     EXPECT_EQ(GetFocus(), control(Control::txtAnswer));
+    answerRight();
+    ASSERT_EQ(GetFocus(), control(Control::cmdNext));
+    press(VK_TAB);
+    EXPECT_EQ(GetFocus(), control(Control::txtAnswer));
+    press(VK_TAB);
+    EXPECT_EQ(GetFocus(), control(Control::cmdExit));
+    press(VK_TAB);
+    EXPECT_EQ(GetFocus(), control(Control::cmdNext));
 }
 
 TEST_F(Win32WindowTest, ControlsAndTheGradientShowTheirColoursOnScreen)
