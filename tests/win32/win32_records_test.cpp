@@ -7,6 +7,8 @@
 
 #include <windows.h>
 
+#include <future>
+
 TEST(WindowsDirectoryLookup, KeepsNCharactersAndEndsWithOneSeparator)
 {
     const char buffer[128] = "C:\\WINDOWSjunk";
@@ -71,4 +73,31 @@ TEST(WindowsRecordStore, ReadsAtMost64KiBAndRefusesADirectoryInPlaceOfAFile)
     }
     std::filesystem::remove(dir.path() / "ntavrec.txt");
     EXPECT_EQ(store.open().score.size(), 65536u);
+}
+
+TEST(WindowsRecordStore, WaitsForAnotherGamesLockAndComparesWithWhatThatGameSaved)
+{
+    TempDir dir;
+    WindowsRecordStore store({dir.path().string()}, {});
+    store.locate();
+    store.open();
+
+    // Another copy of the game holds the lock while it saves 20.
+    const HANDLE other = CreateFileW(
+        (dir.path() / "tavrec.lck").wstring().c_str(), GENERIC_READ | GENERIC_WRITE,
+        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS, 0, nullptr);
+    ASSERT_NE(other, INVALID_HANDLE_VALUE);
+    OVERLAPPED whole{};
+    ASSERT_TRUE(LockFileEx(other, LOCKFILE_EXCLUSIVE_LOCK, 0, 1, 0, &whole));
+    auto saving =
+        std::async(std::launch::async, [&store] { return store.saveIfBeaten("15", "Bea"); });
+    EXPECT_EQ(saving.wait_for(std::chrono::milliseconds(300)), std::future_status::timeout);
+    writeBytes(dir.path() / "tavrec.txt", "20\r\n");
+    writeBytes(dir.path() / "ntavrec.txt", "Ugo\r\n");
+    UnlockFileEx(other, 0, 1, 0, &whole);
+    CloseHandle(other);
+
+    EXPECT_FALSE(saving.get());
+    EXPECT_EQ(readBytes(dir.path() / "tavrec.txt"), "20\r\n");
+    EXPECT_EQ(readBytes(dir.path() / "ntavrec.txt"), "Ugo\r\n");
 }
