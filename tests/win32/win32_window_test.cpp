@@ -2,7 +2,11 @@
 
 #include "records/recordstore.h"
 
+#include <commctrl.h>
+
+#include <cstdlib>
 #include <cstring>
+#include <vector>
 
 namespace {
 
@@ -202,4 +206,55 @@ TEST_F(Win32WindowTest, AWholeGameSavesTheRecordInTheAnsiCodePageAndTheNextGameS
     const StoredRecord record = again.open();
     EXPECT_EQ(record.score, "2\r\n");
     EXPECT_EQ(record.name, "Niccol\xC3\xB2\r\n");
+}
+
+// Run at 96 dpi and again with the display set to 144 dpi (scripts/build-windows.sh).
+TEST_F(Win32WindowTest, PlacesFontsAndTheRestoredSizeFollowTheDpi)
+{
+    start();
+    const char* setting = std::getenv("EXPECTED_DPI");
+    const int dpi = setting ? std::atoi(setting) : 96;
+    ASSERT_EQ(static_cast<int>(window.dpi()), dpi);
+    auto scaled = [dpi](int twips) { return MulDiv(twips, dpi, 1440); };
+    ShowWindow(window.handle(), SW_RESTORE);
+    pump();
+    RECT client{};
+    GetClientRect(window.handle(), &client);
+    EXPECT_EQ(client.right, scaled(11880));
+    EXPECT_EQ(client.bottom, scaled(8310));
+    const RECT box = clientRectOf(control(Control::txtAnswer));
+    EXPECT_EQ(box.left, scaled(8160));
+    EXPECT_EQ(box.right - box.left, scaled(2775));
+    EXPECT_EQ(box.bottom - box.top, scaled(1200));
+
+    // Arial 48 points, bold, in the answer box.
+    LOGFONTW font{};
+    const auto handle =
+        reinterpret_cast<HFONT>(SendMessageW(control(Control::txtAnswer), WM_GETFONT, 0, 0));
+    ASSERT_TRUE(GetObjectW(handle, sizeof font, &font));
+    EXPECT_EQ(font.lfHeight, -MulDiv(48, dpi, 72));
+    EXPECT_EQ(font.lfWeight, FW_BOLD);
+    EXPECT_STREQ(font.lfFaceName, L"Arial");
+}
+
+TEST_F(Win32WindowTest, TooltipsKeepTheirBlanks)
+{
+    start();
+    const HWND tips = FindWindowExW(nullptr, nullptr, TOOLTIPS_CLASSW, nullptr);
+    ASSERT_NE(tips, nullptr);
+    std::vector<std::wstring> texts;
+    const int count = static_cast<int>(SendMessageW(tips, TTM_GETTOOLCOUNT, 0, 0));
+    for (int i = 0; i < count; ++i) {
+        wchar_t text[256] = {};
+        TTTOOLINFOW tool{};
+        tool.cbSize = sizeof tool;
+        tool.lpszText = text;
+        SendMessageW(tips, TTM_ENUMTOOLSW, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&tool));
+        texts.emplace_back(text);
+    }
+    EXPECT_THAT(texts, ::testing::UnorderedElementsAre(
+                           L"Inserisci il risultato e  premi il tasto  Invio",
+                           L"Clicca sotto di me per impostare il Timer",
+                           L"Questo è il tuo punteggio. Forza con il  record", L"Go",
+                           L"Ti prego resta ancora, forse riuscirai a farmi uscire "));
 }
