@@ -258,3 +258,35 @@ TEST_F(Win32WindowTest, TooltipsKeepTheirBlanks)
                            L"Questo è il tuo punteggio. Forza con il  record", L"Go",
                            L"Ti prego resta ancora, forse riuscirai a farmi uscire "));
 }
+
+TEST_F(Win32WindowTest, PointersAndTheNextButtonsDisabledPicture)
+{
+    start();
+    // A real move of the mouse, so the system itself asks the window for its pointer.
+    auto pointerOver = [this](POINT at) {
+        SetCursorPos(at.x, at.y);
+        pump();
+        return GetCursor();
+    };
+    auto screenPoint = [this](int x, int y) {
+        POINT at{x, y};
+        ClientToScreen(window.handle(), &at);
+        return at;
+    };
+    // The window's own pointer on bare window; the icon pointer over the message line
+    // (1680,2040 in twips) and cmdNext; the system's text cursor in the answer box.
+    const HCURSOR window_ = pointerOver(screenPoint(700, 600));
+    const HCURSOR message = pointerOver(screenPoint(112 + 20, 136 + 10));
+    const HCURSOR next = pointerOver(screenPoint(300, 380));
+    const HCURSOR text = pointerOver(screenPoint(544 + 60, 40));
+    EXPECT_NE(window_, LoadCursorW(nullptr, IDC_ARROW));
+    EXPECT_NE(window_, message);
+    EXPECT_EQ(message, next);
+    EXPECT_EQ(text, LoadCursorW(nullptr, IDC_IBEAM));
+
+    // The picture at the middle of cmdNext (4200,5280 1815x1095) changes when enabled.
+    const int x = 280 + 121 / 2, y = 352 + 73 / 2 - 8;
+    const COLORREF disabled = pixel(x, y);
+    answerRight();
+    EXPECT_NE(pixel(x, y), disabled);
+}

@@ -633,8 +633,10 @@ bool Win32TavolaWindow::setPointer(HWND under, WPARAM hitTest)
         POINT at{};
         GetCursorPos(&at);
         ScreenToClient(window_, &at);
+        // Over a disabled cmdNext the system asks the window itself.
         const RECT message = controlRect(Control::lblMessage);
-        if (PtInRect(&message, at)) pointer = iconPointer_;
+        const RECT next = controlRect(Control::cmdNext);
+        if (PtInRect(&message, at) || PtInRect(&next, at)) pointer = iconPointer_;
     }
     SetCursor(pointer ? pointer : LoadCursorW(nullptr, IDC_ARROW));
     return true;
