@@ -290,3 +290,50 @@ TEST_F(Win32WindowTest, PointersAndTheNextButtonsDisabledPicture)
     answerRight();
     EXPECT_NE(pixel(x, y), disabled);
 }
+
+TEST_F(Win32WindowTest, TheTimerTicksEverySecondAndTimeUpSaysGoodbyeAndEnds)
+{
+    start();
+    EXPECT_EQ(window.caption(Control::lblconto), "00:15:00");
+    pumpFor(1300);
+    EXPECT_EQ(window.caption(Control::lblconto), "00:14:59");
+    for (int tick = 0; tick < 899 && !exitStatus; ++tick)
+        SendMessageW(window.handle(), WM_TIMER, 1, 0);
+    EXPECT_EQ(window.caption(Control::lblconto), "00:00:00");
+    EXPECT_FALSE(exitStatus);
+    SendMessageW(window.handle(), WM_TIMER, 1, 0);
+    ASSERT_EQ(exitStatus, 0);
+    EXPECT_EQ(dialogs.shown().back().prompt, "Ciao a presto. Ore 0");
+    EXPECT_EQ(dialogs.shown().back().title, "Data " + clock.nowText());
+}
+
+TEST_F(Win32WindowTest, TheMenuBarAndItsNewGameReloadTheWindow)
+{
+    start();
+    // Two levels at most: the first entry opens a drop-down of one item; "nuovo" is last.
+    const HMENU bar = GetMenu(window.handle());
+    ASSERT_EQ(GetMenuItemCount(bar), 4);
+    ASSERT_NE(GetSubMenu(bar, 0), nullptr);
+    EXPECT_EQ(GetMenuItemCount(GetSubMenu(bar, 0)), 1);
+    wchar_t text[64] = {};
+    GetMenuStringW(bar, 3, text, 64, MF_BYPOSITION);
+    EXPECT_STREQ(text, L"nuovo");
+
+    ShowWindow(window.handle(), SW_MINIMIZE);
+    pump();
+    ShowWindow(window.handle(), SW_MAXIMIZE);
+    pump();
+    ASSERT_EQ(windowText(window.handle()), L"Giocare con la tavola pitagorica");
+
+    dialogs.answerYesNo(true);
+    dialogs.answerInputs({"5", "Bea", "5"});
+    random.script({0.0, 0.35, 0.45, 0.5});
+    PostMessageW(window.handle(), WM_COMMAND, GetMenuItemID(bar, 3), 0);
+    pump(200);
+    EXPECT_FALSE(exitStatus);
+    ASSERT_NE(window.handle(), nullptr);
+    EXPECT_TRUE(IsZoomed(window.handle()));
+    EXPECT_EQ(windowText(window.handle()), L"Gioca con la tavola pitagorica");
+    EXPECT_EQ(window.caption(Control::lblnome1), "Bea");
+    EXPECT_EQ(window.caption(Control::lblScore), "0");
+}

@@ -43,6 +43,14 @@ protected:
         }
     }
 
+    // Runs the window's message loop for a while, whatever comes.
+    void pumpFor(DWORD milliseconds)
+    {
+        const DWORD begin = GetTickCount();
+        while (GetTickCount() - begin < milliseconds)
+            pump(10);
+    }
+
     HWND control(Control id) const { return window.controlHandle(id); }
 
     void type(const std::string& text)
