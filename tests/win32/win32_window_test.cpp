@@ -337,3 +337,24 @@ TEST_F(Win32WindowTest, TheMenuBarAndItsNewGameReloadTheWindow)
     EXPECT_EQ(window.caption(Control::lblnome1), "Bea");
     EXPECT_EQ(window.caption(Control::lblScore), "0");
 }
+
+TEST_F(Win32WindowTest, FittedLabelsFollowTheirCaptionsAndCrLfStartsASecondLine)
+{
+    start();
+    window.setCaption(Control::lblnome, "Ugo");
+    const RECT one = window.controlRect(Control::lblnome);
+    window.setCaption(Control::lblnome, "Ugo Bassi");
+    const RECT wider = window.controlRect(Control::lblnome);
+    window.setCaption(Control::lblnome, "Ugo\r\nBassi");
+    const RECT two = window.controlRect(Control::lblnome);
+
+    // The top-left corner stays (2520,7560 in twips); the width follows the caption.
+    EXPECT_EQ(one.left, 168);
+    EXPECT_EQ(one.top, 504);
+    EXPECT_GT(wider.right, one.right);
+    EXPECT_EQ(wider.bottom, one.bottom);
+    // Two lines, each as tall as the one before, the wider line setting the width.
+    EXPECT_EQ(two.bottom - two.top, 2 * (one.bottom - one.top));
+    EXPECT_LT(two.right, wider.right);
+    EXPECT_GT(two.right, one.right);
+}
