@@ -49,6 +49,9 @@ if [ -n "${CI:-}" ] || [ "${SHARED_RECORD_TEST:-0}" = 1 ]; then
     rm -rf "$shared"
 fi
 
+echo "== Windows: cross build, installer, tests under Wine"
+scripts/build-windows.sh
+
 # Installing a package changes the machine: only on CI, or when asked for.
 if [ -n "${CI:-}" ] || [ "${PACKAGE_TEST:-0}" = 1 ]; then
     echo "== Debian package"

@@ -1,4 +1,3 @@
-#include "records/keeper.h"
 #include "records/recordfiles.h"
 #include "records/textcodec.h"
 #include "support/tempdir.h"
@@ -77,40 +76,6 @@ TEST(TextCodec, KeepsUtf8AndReadsEverythingElseAsWindows1252)
             recordTextToUtf8(std::string(1, static_cast<char>(byte)) + "\xFF");
         EXPECT_TRUE(isValidUtf8(decoded)) << byte;
     }
-}
-
-TEST(Keeper, RefusesEveryArgumentThatIsNotAPlainScoreAndName)
-{
-    const std::string fiftyOne(51, 'a');
-    std::string fiftyAccented;
-    for (int i = 0; i < 50; ++i)
-        fiftyAccented += "è";
-    using Args = std::vector<std::string_view>;
-    for (const Args& bad : {Args{},
-                            Args{"save"},
-                            Args{"save", "1"},
-                            Args{"save", "1", "a", "b"},
-                            Args{"read", "x"},
-                            Args{"Save", "1", "a"},
-                            Args{"save", "", "a"},
-                            Args{"save", "-1", "a"},
-                            Args{"save", "+1", "a"},
-                            Args{"save", " 1", "a"},
-                            Args{"save", "1e3", "a"},
-                            Args{"save", "32768", "a"},
-                            Args{"save", "999999", "a"},
-                            Args{"save", "&H10", "a"},
-                            Args{"save", "1", "An\r\nna"},
-                            Args{"save", "1", "A\tna"},
-                            Args{"save", "1", "A\x7F"},
-                            Args{"save", "1", "A\xC2\x85"},
-                            Args{"save", "1", "Nicol\xF2"},
-                            Args{"save", "1", fiftyOne},
-                            Args{"save", "1", std::string_view("A\0b", 3)}})
-        EXPECT_FALSE(keeper::parseArguments(bad)) << (bad.size() > 2 ? bad[2] : "");
-    for (const Args& good : {Args{"create"}, Args{"read"}, Args{"save", "0", ""},
-                             Args{"save", "32767", "Zoë"}, Args{"save", "1", fiftyAccented}})
-        EXPECT_TRUE(keeper::parseArguments(good)) << good[0];
 }
 
 TEST(Keeper, TheGameHandsOverANameTheKeeperTakes)

@@ -6,7 +6,11 @@
 #include "platform/headless/scripteddialogs.h"
 #include "platform/headless/scriptedrandom.h"
 #include "platform/recorddirectory.h"
+#ifdef _WIN32
+#include "platform/win32/windowsrecordstore.h"
+#else
 #include "records/localrecordstore.h"
+#endif
 #include "support/tempdir.h"
 
 #include <gmock/gmock.h>
@@ -68,7 +72,11 @@ protected:
     ScriptedDialogs dialogs;
     ScriptedRandom random;
     FakeClock clock;
+#ifdef _WIN32
+    WindowsRecordStore store{{records.path().string()}, nullptr};
+#else
     FixedDirectory directory{records.path().string()};
     LocalRecordStore store{directory};
+#endif
     Tavola tavola{form, dialogs, random, clock, store};
 };

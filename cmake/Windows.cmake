@@ -1,0 +1,70 @@
+# The Windows program: the Win32 window over the shared game, with its pictures rendered
+# from the team's SVG artwork at build time (rsvg-convert, icotool).
+enable_language(RC)
+find_program(RSVG_CONVERT rsvg-convert REQUIRED)
+find_program(ICOTOOL icotool REQUIRED)
+
+set(art_dir ${CMAKE_BINARY_DIR}/art)
+file(MAKE_DIRECTORY ${art_dir})
+set(rendered)
+
+# name, sizes: an .ico holding the picture at each size.
+function(render_icon name)
+    set(pngs)
+    foreach(side ${ARGN})
+        set(png ${art_dir}/${name}-${side}.png)
+        add_custom_command(OUTPUT ${png}
+            COMMAND ${RSVG_CONVERT} -w ${side} -h ${side} -o ${png} ${PROJECT_SOURCE_DIR}/art/${name}.svg
+            DEPENDS ${PROJECT_SOURCE_DIR}/art/${name}.svg VERBATIM)
+        list(APPEND pngs ${png})
+    endforeach()
+    add_custom_command(OUTPUT ${art_dir}/${name}.ico
+        COMMAND ${ICOTOOL} -c -o ${art_dir}/${name}.ico ${pngs}
+        DEPENDS ${pngs} VERBATIM)
+    set(rendered ${rendered} ${art_dir}/${name}.ico PARENT_SCOPE)
+endfunction()
+
+# name, side, hot spot: a cursor at one size.
+function(render_cursor name side x y)
+    set(png ${art_dir}/${name}-${side}.png)
+    add_custom_command(OUTPUT ${png}
+        COMMAND ${RSVG_CONVERT} -w ${side} -h ${side} -o ${png} ${PROJECT_SOURCE_DIR}/art/${name}.svg
+        DEPENDS ${PROJECT_SOURCE_DIR}/art/${name}.svg VERBATIM)
+    add_custom_command(OUTPUT ${art_dir}/${name}.cur
+        COMMAND ${ICOTOOL} -c --cursor --hotspot-x=${x} --hotspot-y=${y} -o ${art_dir}/${name}.cur ${png}
+        DEPENDS ${png} VERBATIM)
+    set(rendered ${rendered} ${art_dir}/${name}.cur PARENT_SCOPE)
+endfunction()
+
+render_icon(moltiplix 16 24 32 48 64 128 256)
+foreach(picture next next-pressed next-disabled exit clock)
+    # 32 at 96 dpi, and the sizes larger scales ask for.
+    render_icon(${picture} 16 32 48 64)
+endforeach()
+render_cursor(pointer 48 8 8)
+render_cursor(icon-pointer 32 16 16)
+configure_file(src/platform/win32/moltiplix.manifest ${art_dir}/moltiplix.manifest COPYONLY)
+add_custom_target(moltiplix_artwork DEPENDS ${rendered})
+
+add_library(moltiplix_win32 STATIC
+    src/platform/win32/win32clock.cpp
+    src/platform/win32/win32dialogs.cpp
+    src/platform/win32/win32tavolawindow.cpp
+)
+target_link_libraries(moltiplix_win32 PUBLIC moltiplix_logic comctl32)
+target_compile_definitions(moltiplix_win32 PUBLIC UNICODE _UNICODE NOMINMAX)
+
+# Resources go into each executable: a static library would drop them.
+set(MOLTIPLIX_WINDOWS_RESOURCES ${PROJECT_SOURCE_DIR}/src/platform/win32/moltiplix.rc)
+set_source_files_properties(${MOLTIPLIX_WINDOWS_RESOURCES} PROPERTIES
+    OBJECT_DEPENDS "${rendered};${art_dir}/moltiplix.manifest")
+
+add_executable(moltiplix WIN32 src/app/main_win32.cpp ${MOLTIPLIX_WINDOWS_RESOURCES})
+target_include_directories(moltiplix PRIVATE ${art_dir})
+target_link_libraries(moltiplix PRIVATE moltiplix_win32)
+target_link_options(moltiplix PRIVATE -s)
+add_dependencies(moltiplix moltiplix_artwork)
+
+# Start-up to the first dialog, for measuring (not built by default).
+add_executable(startupprobe EXCLUDE_FROM_ALL tools/startupprobe.cpp)
+target_link_options(startupprobe PRIVATE -municode)

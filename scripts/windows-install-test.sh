@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# Installs the game silently under Wine, checks what lands where, then uninstalls it
+# silently and checks that the record stayed. Needs WINEPREFIX set.
+set -euo pipefail
+setup=$1
+wine=/usr/lib/wine/wine64
+drive="$WINEPREFIX/drive_c"
+fail() { echo "install test: $*"; exit 1; }
+wait_gone() { for _ in $(seq 100); do [ -e "$1" ] || return 0; sleep 0.1; done; return 1; }
+
+# A record left in the Windows directory by an older game, with an accented name.
+printf '7\r\n' >"$drive/windows/tavrec.txt"
+printf 'Niccol\xf2\r\n' >"$drive/windows/ntavrec.txt"
+rm -rf "$drive/ProgramData/Moltiplix"
+
+timeout 120 "$wine" "$setup" /S
+[ -f "$drive/Program Files/Moltiplix/moltiplix.exe" ] || fail "no game in Program Files"
+[ -f "$drive/ProgramData/Microsoft/Windows/Start Menu/Programs/Moltiplix.lnk" ] ||
+    fail "no Start-menu entry"
+cmp -s "$drive/windows/ntavrec.txt" "$drive/ProgramData/Moltiplix/ntavrec.txt" ||
+    fail "the record in the Windows directory was not carried over"
+
+timeout 120 "$wine" "C:\\Program Files\\Moltiplix\\uninstall.exe" /S
+# The uninstaller runs on from a copy of itself.
+wait_gone "$drive/Program Files/Moltiplix/moltiplix.exe" || fail "uninstall left the game"
+[ "$(cat "$drive/ProgramData/Moltiplix/tavrec.txt")" = $'7\r' ] ||
+    fail "uninstall lost the record"
+echo "install test: silent install, record carried over, uninstall kept the record"

@@ -1,0 +1,34 @@
+#include "game/tavola.h"
+#include "platform/randomsource.h"
+#include "platform/win32/win32clock.h"
+#include "platform/win32/win32dialogs.h"
+#include "platform/win32/win32tavolawindow.h"
+#include "platform/win32/windowsrecordstore.h"
+
+#include <windows.h>
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
+{
+    Win32TavolaWindow window(instance);
+    Win32Dialogs dialogs([&window]() -> HWND {
+        const HWND shown = window.handle();
+        return shown && IsWindowVisible(shown) ? shown : nullptr;
+    });
+    SeededRandom random;
+    Win32Clock clock;
+    std::vector<std::string> directories;
+    window.run([&] { directories = windowsRecordDirectories(); });
+    WindowsRecordStore records(std::move(directories),
+                               [&dialogs](const std::string& notice) { dialogs.message(notice); });
+    Tavola tavola(window, dialogs, random, clock, records);
+    window.setEvents(&tavola);
+    window.run([&] { tavola.launch(); });
+
+    MSG message;
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+        if (window.preTranslate(message)) continue;
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+    return 0;
+}

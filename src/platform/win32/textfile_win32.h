@@ -1,0 +1,19 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+// Plain files of one line on Windows, named in UTF-8. Every failure is a FatalError
+// naming the path; a reparse point at the name is never followed.
+
+// Reads at most maxBytes of a regular file.
+std::string readWholeFile(const std::string& path, std::size_t maxBytes);
+
+// Creates an empty file unless something is there already; what is there must be a
+// regular file.
+void createIfMissing(const std::string& path);
+
+// Replaces the file with text: written beside it, flushed and moved over it with
+// write-through, so a crash leaves either the old or the new content.
+void replaceFile(const std::string& path, std::string_view text);

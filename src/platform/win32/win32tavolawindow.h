@@ -1,0 +1,103 @@
+#pragma once
+
+#include "game/layout.h"
+#include "platform/form.h"
+
+#include <windows.h>
+
+#include <array>
+#include <functional>
+#include <string>
+
+// The game window on the Win32 API: labels drawn by the window over its retained
+// drawing, a native EDIT for the answer and owner-drawn picture buttons.
+class Win32TavolaWindow : public Form {
+public:
+    using ProgramEnd = std::function<void(int status)>;
+
+    // end replaces leaving the process (the tests record the status instead).
+    explicit Win32TavolaWindow(HINSTANCE instance, ProgramEnd end = {});
+    ~Win32TavolaWindow() override;
+    Win32TavolaWindow(const Win32TavolaWindow&) = delete;
+    Win32TavolaWindow& operator=(const Win32TavolaWindow&) = delete;
+
+    void setEvents(FormEvents* events) { events_ = events; }
+    // Runs a handler; an error the game can't go on after is shown, then ends the program.
+    void run(const std::function<void()>& handler);
+    // The window's own keys (Enter, Tab, access keys); true when the message was used.
+    bool preTranslate(const MSG& message);
+
+    HWND handle() const { return window_; }
+    HWND controlHandle(Control control) const { return handles_[indexOf(control)]; }
+    // Where a control stands now, in client pixels (fitted labels included).
+    RECT controlRect(Control control) const;
+    UINT dpi() const { return dpi_; }
+
+    std::string caption(Control control) const override;
+    void setCaption(Control control, std::string_view text) override;
+    std::string answerText() const override;
+    void setAnswerText(std::string_view text) override;
+    void setEnabled(Control control, bool enabled) override;
+    void setFocus(Control control) override;
+    void setTimerEnabled(bool enabled) override;
+    DisplayState displayState() const override;
+    void setWindowCaption(std::string_view text) override;
+    int windowWidthTwips() const override;
+    void setBackColor(Rgb color) override;
+    void setDrawing(const DrawingSettings& settings) override;
+    void fillBox(int x1, int y1, int x2, int y2, Rgb color) override;
+    void load() override;
+    void unload() override;
+    void show() override;
+    void endProgram(int status) override;
+
+private:
+    static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    static LRESULT CALLBACK answerProc(HWND box, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT handleAnswerMessage(UINT message, WPARAM wParam, LPARAM lParam);
+
+    void createControls();
+    void createMenu();
+    void createTooltips();
+    void applyDpi(UINT dpi);
+    void destroyResources();
+    int pixels(int twips) const;
+    RECT placeOf(const ControlLayout& entry) const;
+    void fitLabel(Control control);
+    void growCanvas(int width, int height);
+    void paint(HDC target, const RECT& area);
+    void paintLabel(HDC dc, const ControlLayout& entry);
+    void drawButton(const DRAWITEMSTRUCT& item);
+    bool setPointer(HWND under, WPARAM hitTest);
+    void click(Control button);
+    void moveFocus(bool backwards);
+
+    HINSTANCE instance_;
+    ProgramEnd end_;
+    FormEvents* events_ = nullptr;
+    HWND window_ = nullptr;
+    HWND tooltip_ = nullptr;
+    WNDPROC answerDefault_ = nullptr;
+    HWND savedFocus_ = nullptr;
+    UINT dpi_ = 96;
+
+    std::array<HWND, controlCount> handles_{};
+    std::array<std::string, controlCount> captions_{};
+    std::array<RECT, controlCount> fitted_{};
+    std::array<bool, controlCount> enabled_{};
+    std::array<HFONT, controlCount> fonts_{};
+    HBRUSH answerBrush_ = nullptr;
+    HICON pictures_[5] = {};
+    HCURSOR gamePointer_ = nullptr;
+    HCURSOR iconPointer_ = nullptr;
+
+    // What the game painted, kept for every repaint; it only grows.
+    HDC canvas_ = nullptr;
+    HBITMAP canvasBitmap_ = nullptr;
+    HGDIOBJ canvasDefault_ = nullptr;
+    SIZE canvasSize_{};
+    COLORREF backColor_ = 0;
+    int scaleHeight_ = 0;
+    bool timerOn_ = false;
+};
