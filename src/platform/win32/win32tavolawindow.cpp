@@ -195,11 +195,6 @@ void Win32TavolaWindow::createControls()
                  SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     SetWindowPos(controlHandle(Control::txtAnswer), controlHandle(Control::cmdNext), 0, 0, 0, 0,
                  SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-
-    const int icons[] = {IDI_NEXT, IDI_NEXT_PRESSED, IDI_NEXT_DISABLED, IDI_EXIT, IDI_CLOCK};
-    for (int k = 0; k < 5; ++k)
-        pictures_[k] = nullptr;
-    (void)icons;
 }
 
 void Win32TavolaWindow::createTooltips()
@@ -210,14 +205,13 @@ void Win32TavolaWindow::createTooltips()
                         CW_USEDEFAULT, CW_USEDEFAULT, window_, nullptr, instance_, nullptr);
     for (const ControlLayout& entry : controlTable) {
         if (entry.tooltip.empty()) continue;
-        static std::array<std::wstring, controlCount> texts;
         const std::size_t i = indexOf(entry.id);
-        texts[i] = toWide(entry.tooltip);
+        std::wstring text = toWide(entry.tooltip); // the tooltip keeps a copy
         TTTOOLINFOW tool{};
         tool.cbSize = sizeof tool;
         tool.uFlags = TTF_SUBCLASS;
         tool.hwnd = window_;
-        tool.lpszText = texts[i].data();
+        tool.lpszText = text.data();
         if (handles_[i]) {
             tool.uFlags |= TTF_IDISHWND;
             tool.uId = reinterpret_cast<UINT_PTR>(handles_[i]);

@@ -53,6 +53,13 @@ bool usable(const std::string& directory, std::string& reasons)
         reasons += "\n" + directory;
         return false;
     }
+    // A junction or link in the folder's place could lead the files anywhere.
+    const DWORD attributes = GetFileAttributesW(wide.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY) ||
+        (attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+        reasons += "\n" + directory;
+        return false;
+    }
     const std::wstring lockPath =
         toWide(records::withFinalSeparator(directory)) + std::wstring(lockFileName);
     const HANDLE probe =
