@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs what is missing, builds everything and runs every test without a display:
 # the test suite, the same suite under AddressSanitizer and UndefinedBehaviorSanitizer,
 # and the fuzz targets for a bounded time (FUZZ_SECONDS each, 60 by default).

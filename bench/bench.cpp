@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Measures Moltiplix against a bare Qt program and prints a table. Each figure comes
 // from fresh processes of this same executable, run in turns, on the offscreen platform.
 //

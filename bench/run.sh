@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the benchmark in Release and prints its table: bench/run.sh [runs]
 set -euo pipefail
 cd "$(dirname "$0")/.."

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The Windows program: the Win32 window over the shared game, with its pictures rendered
 # from the team's SVG artwork at build time (rsvg-convert, icotool).
 enable_language(RC)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Any arguments the keeper might be started with: NUL bytes separate them. What it
 // takes must be a score and a name the record can hold; what the game hands over it
 // must take; and what it prints must read back as printed.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Any text typed or pasted as a limit or an answer, or found in a record file.
 #include "game/int16.h"
 #include "game/numericvalue.h"

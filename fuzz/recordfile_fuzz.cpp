@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Whatever a record file holds: read it as start-up does and test it as the game end does.
 #include "records/recordfiles.h"
 #include "records/textcodec.h"

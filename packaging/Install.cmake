@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # What `cmake --install` and the Debian package put on a machine.
 include(GNUInstallDirs)
 

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Cross-builds the Windows game (build-windows/moltiplix.exe) and its installer
 # (build-windows/moltiplix-setup.exe), then runs the Windows tests under Wine on a
 # virtual display: the game's tests, the real window's, and a silent install and

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs the Debian packages the game needs to build, run and be tested, when missing.
 # Extra package names can be passed as arguments.
 set -euo pipefail

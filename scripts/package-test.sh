@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the Debian package and checks it as a distribution's reviewer would: lintian,
 # AppStream and desktop entry on the unpacked package, icons, then an upgrade from the
 # world-writable record of the earlier package, install, remove and purge on this machine,

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Takes build-windows/screenshot-windows.png from a run of the Windows game under Wine on
 # a virtual display, as scripts/screenshot.sh does on Linux: name "Giulia", limit 10, the
 # first question on screen. Run scripts/build-windows.sh first. DPI=144 for 150 %.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Takes docs/screenshot.png from a real run of the game on a virtual display with a
 # window manager: name "Giulia", limit 10, the first question on screen.
 set -euo pipefail

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The machine-wide record as two ordinary users of the machine meet it. Run as root:
 #   scripts/shared-record-test.sh [KEEPER [SHARED_DIR]]
 # (the installed keeper and /var/games/moltiplix by default). Two users made for the

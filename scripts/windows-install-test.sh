@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs the game silently under Wine, checks what lands where, then uninstalls it
 # silently and checks that the record stayed. Needs WINEPREFIX set.
 set -euo pipefail

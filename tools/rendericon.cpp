@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Renders the game's SVG icon to a PNG of the given size, for the icon theme.
 #include <QGuiApplication>
 #include <QImage>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Measures a Windows program's start-up: from process creation to its first dialog
 // titled "Moltiplix" on screen. Prints milliseconds; the program is then ended.
 #include <windows.h>

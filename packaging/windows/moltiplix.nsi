@@ -1,3 +1,4 @@
+; SPDX-License-Identifier: GPL-3.0-or-later
 ; The Windows installer: per machine, into Program Files, with a Start-menu entry and
 ; an uninstaller. /S installs silently. Build: makensis -DEXE=<moltiplix.exe> -DOUTFILE=<setup.exe>
 ; 64-bit like the game, so it also runs where only 64-bit Wine is installed.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "game/tavola.h"
 #include "platform/randomsource.h"
 #include "platform/win32/win32clock.h"

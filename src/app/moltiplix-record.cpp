@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The keeper of the machine-wide record, installed set-group-ID games. It trusts nothing
 // of whoever runs it but its arguments: no environment, no current directory.
 #include "records/keeper.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "game/fatalerror.h"
 #include "support/child_process.h"
 #include "support/game_fixture.h"

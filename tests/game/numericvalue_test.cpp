@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "game/fatalerror.h"
 #include "game/formats.h"
 #include "game/int16.h"

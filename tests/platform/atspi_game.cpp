@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The game as a player starts it, with its record files in the directory named by the
 // first argument, so that a test on a real display leaves the machine's record alone.
 #include "game/tavola.h"

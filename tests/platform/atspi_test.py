@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Plays the game as a blind child would, on a virtual X display, and listens on the
 accessibility bus to what a screen reader is told: each focus, with the name, role and
 description it would speak. Then types into the answer box with real X key events.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Run once per display scale (QT_SCALE_FACTOR 1, 1.5 and 2): the window must look the
 // same at every scale, only sharper.
 #include "platform/qt/artwork.h"

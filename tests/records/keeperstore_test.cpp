@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "game/fatalerror.h"
 #include "records/keeper.h"
 #include "records/keeperrecordstore.h"

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Runs a Windows test program under Wine with the display set to another dpi, on a
 # virtual desktop large enough for the restored window, then sets both back.
 set -euo pipefail

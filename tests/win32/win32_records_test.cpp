@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "game/fatalerror.h"
 #include "platform/win32/systemdir.h"
 #include "platform/win32/windowsrecordstore.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/qt/qtdialogs.h"
 
 #include "platform/qt/conversions.h"
