@@ -2,7 +2,7 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Installs what is missing, builds everything and runs every test without a display:
 # the test suite, the same suite under AddressSanitizer and UndefinedBehaviorSanitizer,
-# and the fuzz targets for a bounded time (FUZZ_SECONDS each, 60 by default).
+# and the fuzz targets for a bounded time (FUZZ_SECONDS each, 30 by default).
 set -euo pipefail
 cd "$(dirname "$0")"
 scripts/install-deps.sh clang libclang-rt-14-dev \
@@ -26,7 +26,7 @@ CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMOLTIPL
 cmake --build build-fuzz -j"$jobs"
 for target in numericvalue recordfile keeperargs; do
     corpus=$(mktemp -d)
-    if ! build-fuzz/fuzz/${target}_fuzz -max_total_time="${FUZZ_SECONDS:-60}" -print_final_stats=1 \
+    if ! build-fuzz/fuzz/${target}_fuzz -max_total_time="${FUZZ_SECONDS:-30}" -print_final_stats=1 \
         -artifact_prefix=build-fuzz/ "$corpus" "fuzz/corpus/$target" 2>&1 |
         grep -E '^(stat::number_of_executed_units|==.*ERROR|SUMMARY)' | sed "s/^/$target: /"; then
         echo "$target: the fuzzer found a fault; the input is in build-fuzz/"

@@ -228,14 +228,7 @@ void Win32TavolaWindow::createTooltips()
 void Win32TavolaWindow::applyDpi(UINT dpi)
 {
     dpi_ = dpi;
-    for (HFONT& font : fonts_) {
-        if (font) DeleteObject(font);
-        font = nullptr;
-    }
-    for (HICON& picture : pictures_) {
-        if (picture) DestroyIcon(picture);
-        picture = nullptr;
-    }
+    releaseFontsAndPictures();
     const int side = pixels(pictureSide * twipsPerPixel);
     const int icons[] = {IDI_NEXT, IDI_NEXT_PRESSED, IDI_NEXT_DISABLED, IDI_EXIT, IDI_CLOCK};
     for (int k = 0; k < 5; ++k)
@@ -317,7 +310,7 @@ void Win32TavolaWindow::unload()
     tooltip_ = nullptr;
 }
 
-void Win32TavolaWindow::destroyResources()
+void Win32TavolaWindow::releaseFontsAndPictures()
 {
     for (HFONT& font : fonts_) {
         if (font) DeleteObject(font);
@@ -327,6 +320,11 @@ void Win32TavolaWindow::destroyResources()
         if (picture) DestroyIcon(picture);
         picture = nullptr;
     }
+}
+
+void Win32TavolaWindow::destroyResources()
+{
+    releaseFontsAndPictures();
     if (answerBrush_) DeleteObject(answerBrush_);
     answerBrush_ = nullptr;
     if (canvas_) {

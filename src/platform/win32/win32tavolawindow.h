@@ -62,6 +62,7 @@ private:
     void createMenu();
     void createTooltips();
     void applyDpi(UINT dpi);
+    void releaseFontsAndPictures();
     void destroyResources();
     int pixels(int twips) const;
     RECT placeOf(const ControlLayout& entry) const;
