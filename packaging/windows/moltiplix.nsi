@@ -92,6 +92,9 @@ Section "Uninstall"
         Delete "$APPDATA\${PRODUCT}\tavrec.txt"
         Delete "$APPDATA\${PRODUCT}\ntavrec.txt"
         Delete "$APPDATA\${PRODUCT}\tavrec.lck"
+        Delete "$APPDATA\${PRODUCT}\tavrec.commit"
+        Delete "$APPDATA\${PRODUCT}\tavrec.txt.new"
+        Delete "$APPDATA\${PRODUCT}\ntavrec.txt.new"
         RMDir "$APPDATA\${PRODUCT}"
     ${EndIf}
 SectionEnd

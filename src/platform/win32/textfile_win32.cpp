@@ -118,6 +118,46 @@ void createIfMissing(const std::string& path)
     requireRegular(existing.get(), path);
 }
 
+bool regularFileAt(const std::string& path)
+{
+    Handle file(
+        openOwnName(toWide(path), FILE_READ_ATTRIBUTES, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS));
+    if (file.valid()) {
+        requireRegular(file.get(), path);
+        return true;
+    }
+    const DWORD error = GetLastError();
+    if (error != ERROR_FILE_NOT_FOUND) fail("Il file dei record non si può usare:", path, error);
+    return false;
+}
+
+void requireReplaceable(const std::string& path)
+{
+    Handle file(openOwnName(toWide(path), GENERIC_WRITE | DELETE, OPEN_ALWAYS));
+    if (!file.valid()) fail("Impossibile scrivere il file dei record", path, GetLastError());
+    requireRegular(file.get(), path);
+}
+
+void writeFlushed(const std::string& path, std::string_view text)
+{
+    Handle file(openOwnName(toWide(path), GENERIC_WRITE, OPEN_ALWAYS, FILE_FLAG_WRITE_THROUGH));
+    if (!file.valid()) fail("Impossibile scrivere il file dei record", path, GetLastError());
+    requireRegular(file.get(), path);
+    if (!SetEndOfFile(file.get()))
+        fail("Impossibile scrivere il file dei record", path, GetLastError());
+    writeAll(file.get(), text, path);
+    if (!FlushFileBuffers(file.get()))
+        fail("Impossibile scrivere il file dei record", path, GetLastError());
+}
+
+void removeFile(const std::string& path)
+{
+    if (DeleteFileW(toWide(path).c_str())) return;
+    const DWORD error = GetLastError();
+    if (error != ERROR_FILE_NOT_FOUND)
+        fail("Impossibile cancellare il file dei record", path, error);
+}
+
 void replaceFile(const std::string& path, std::string_view text)
 {
     const std::wstring target = toWide(path);

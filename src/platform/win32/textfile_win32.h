@@ -15,6 +15,19 @@ std::string readWholeFile(const std::string& path, std::size_t maxBytes);
 // regular file.
 void createIfMissing(const std::string& path);
 
+// Whether a regular file is at path; anything else there is an error.
+bool regularFileAt(const std::string& path);
+
+// Fails unless the file can be replaced: a regular file this player may write, made
+// empty if missing. A save checks this before it commits to anything.
+void requireReplaceable(const std::string& path);
+
+// Writes text over the file in place (creating it), flushed to the disk when this returns.
+void writeFlushed(const std::string& path, std::string_view text);
+
+// Removes the file (a link itself, never what it points to); a missing one is no error.
+void removeFile(const std::string& path);
+
 // Replaces the file with text: written beside it, flushed and moved over it with
 // write-through, so a crash leaves either the old or the new content.
 void replaceFile(const std::string& path, std::string_view text);

@@ -11,9 +11,65 @@
 
 #include <shlobj.h>
 
+#include <array>
+
 namespace {
 
 constexpr std::wstring_view lockFileName = L"tavrec.lck";
+constexpr std::string_view commitMarkName = "tavrec.commit";
+
+// The record files, score first, and the spares a save writes them from.
+std::array<std::string, 2> recordFiles(const std::string& recordDir)
+{
+    return {records::scoreFile(recordDir), records::nameFile(recordDir)};
+}
+
+std::string spareOf(const std::string& recordFile)
+{
+    return recordFile + ".new";
+}
+
+void forgetSpares(const std::string& recordDir)
+{
+    for (const std::string& file : recordFiles(recordDir))
+        DeleteFileW(toWide(spareOf(file)).c_str());
+}
+
+// What saves killed while moving a file into place left beside it: no game is saving now.
+void removeOldTemporaries(const std::string& recordDir)
+{
+    WIN32_FIND_DATAW found;
+    const HANDLE search = FindFirstFileW(toWide(recordDir + "*.new").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return;
+    do {
+        const std::wstring_view entry = found.cFileName;
+        for (std::wstring_view base : {L"tavrec.txt.", L"ntavrec.txt."}) {
+            if (entry.size() <= base.size() + 4 || !entry.starts_with(base)) continue;
+            const std::wstring_view middle =
+                entry.substr(base.size(), entry.size() - base.size() - 4);
+            if (entry.ends_with(L".new") &&
+                middle.find_first_not_of(L"0123456789") == std::wstring_view::npos)
+                DeleteFileW((toWide(recordDir) + std::wstring(entry)).c_str());
+        }
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+}
+
+// A save is committed once its mark exists, both spares whole by then: under the lock a
+// cut save is finished from its spares, and spares without a mark are thrown away unread.
+void finishOrForgetCutSave(const std::string& recordDir)
+{
+    removeOldTemporaries(recordDir);
+    const std::string mark = recordDir + std::string(commitMarkName);
+    if (!regularFileAt(mark)) return forgetSpares(recordDir);
+    const auto files = recordFiles(recordDir);
+    const std::string lines[2] = {readWholeFile(spareOf(files[0]), records::readLimit),
+                                  readWholeFile(spareOf(files[1]), records::readLimit)};
+    for (int i = 0; i < 2; ++i)
+        replaceFile(files[i], lines[i]);
+    removeFile(mark);
+    forgetSpares(recordDir);
+}
 
 // Held across read, compare and write; released by the system if the game dies.
 class RecordLock {
@@ -114,27 +170,32 @@ std::string WindowsRecordStore::locate()
 StoredRecord WindowsRecordStore::open()
 {
     const RecordLock lock(recordDir_);
-    createIfMissing(records::scoreFile(recordDir_));
-    createIfMissing(records::nameFile(recordDir_));
-    return {readRecordFile(records::scoreFile(recordDir_)),
-            readRecordFile(records::nameFile(recordDir_))};
+    finishOrForgetCutSave(recordDir_);
+    const auto files = recordFiles(recordDir_);
+    createIfMissing(files[0]);
+    createIfMissing(files[1]);
+    return {readRecordFile(files[0]), readRecordFile(files[1])};
 }
 
 bool WindowsRecordStore::saveIfBeaten(std::string_view score, std::string_view name)
 {
     const RecordLock lock(recordDir_);
-    const std::string scorePath = records::scoreFile(recordDir_);
-    const std::string oldScore = readWholeFile(scorePath, records::readLimit);
-    if (!records::recordBeaten(ansiToUtf8(oldScore), score)) return false;
-    replaceFile(scorePath, utf8ToAnsi(score) + std::string(records::lineEnd));
-    try {
-        replaceFile(records::nameFile(recordDir_),
-                    utf8ToAnsi(records::savableName(name)) + std::string(records::lineEnd));
-    } catch (...) {
-        // Both files or neither: the score goes back to what it was.
-        replaceFile(scorePath, oldScore);
-        throw;
+    finishOrForgetCutSave(recordDir_);
+    const auto files = recordFiles(recordDir_);
+    if (!records::recordBeaten(readRecordFile(files[0]), score)) return false;
+    const std::string lines[2] = {utf8ToAnsi(score) + std::string(records::lineEnd),
+                                  utf8ToAnsi(records::savableName(name)) +
+                                      std::string(records::lineEnd)};
+    for (int i = 0; i < 2; ++i) {
+        requireReplaceable(files[i]);
+        writeFlushed(spareOf(files[i]), lines[i]);
     }
+    writeFlushed(recordDir_ + std::string(commitMarkName), "");
+    // From here on the new pair is the record: if this game dies, the next one ends the save.
+    for (int i = 0; i < 2; ++i)
+        replaceFile(files[i], lines[i]);
+    removeFile(recordDir_ + std::string(commitMarkName));
+    forgetSpares(recordDir_);
     return true;
 }
 
