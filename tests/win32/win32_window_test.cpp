@@ -247,10 +247,18 @@ TEST_F(Win32WindowTest, PointersAndTheNextButtonsDisabledPicture)
 {
     start();
     // A real move of the mouse, so the system itself asks the window for its pointer.
+    // A fresh Wine prefix may take a while to deliver the move: read until it settles.
     auto pointerOver = [this](POINT at) {
         SetCursorPos(at.x, at.y);
-        pump();
-        return GetCursor();
+        pump(150);
+        HCURSOR seen = GetCursor();
+        for (int i = 0; i < 20; ++i) {
+            pump();
+            const HCURSOR now = GetCursor();
+            if (now == seen) break;
+            seen = now;
+        }
+        return seen;
     };
     auto screenPoint = [this](int x, int y) {
         POINT at{x, y};
