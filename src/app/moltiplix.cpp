@@ -9,10 +9,8 @@
 #include "platform/qt/translations.h"
 #include "platform/randomsource.h"
 #include "platform/recorddirectory.h"
-#include "records/localrecordstore.h"
-#ifndef _WIN32
 #include "records/keeperrecordstore.h"
-#endif
+#include "records/localrecordstore.h"
 
 #include <QApplication>
 #include <QLocale>
@@ -20,19 +18,12 @@
 
 namespace {
 
-#ifdef _WIN32
-WindowsDirectory recordDirectory()
-{
-    return {};
-}
-#else
 // The player's own directory, for when the machine-wide record can't be used.
 FirstWritableDirectory recordDirectory()
 {
     const QString own = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
     return FirstWritableDirectory({own.toStdString()});
 }
-#endif
 
 } // namespace
 
@@ -51,11 +42,7 @@ int runMoltiplix(int& argc, char** argv, const std::function<void(QApplication&)
     QtClock clock;
     auto directory = recordDirectory();
     LocalRecordStore own(directory);
-#ifdef _WIN32
-    RecordStore& records = own;
-#else
     KeeperRecordStore records(MOLTIPLIX_KEEPER, MOLTIPLIX_SHARED_RECORD_DIR, own);
-#endif
     Tavola tavola(window, dialogs, random, clock, records);
     window.setEvents(&tavola);
     window.run([&] { tavola.launch(); });

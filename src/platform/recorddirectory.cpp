@@ -7,9 +7,7 @@
 #include <filesystem>
 #include <system_error>
 
-#ifdef _WIN32
-#include <windows.h>
-#else
+#ifndef _WIN32
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
@@ -54,14 +52,3 @@ std::string FirstWritableDirectory::locate()
     }
     throw FatalError("Nessuna cartella dove tenere i record:" + reasons);
 }
-
-#ifdef _WIN32
-std::string WindowsDirectory::locate()
-{
-    char buffer[128];
-    const UINT n = GetWindowsDirectoryA(buffer, sizeof buffer);
-    if (n == 0 || n > sizeof buffer)
-        throw FatalError("Impossibile trovare la cartella di Windows.");
-    return std::string(buffer, n);
-}
-#endif

@@ -22,11 +22,3 @@ public:
 private:
     std::vector<std::string> candidates_;
 };
-
-#ifdef _WIN32
-// The Windows directory, as GetWindowsDirectoryA gives it.
-class WindowsDirectory : public RecordDirectory {
-public:
-    std::string locate() override;
-};
-#endif

@@ -65,8 +65,8 @@ std::string KeeperRecordStore::locate()
 StoredRecord KeeperRecordStore::open()
 {
     if (!fellBack_) {
-        Run run = runKeeper({"create"});
-        if (run.status == keeper::done) run = runKeeper({"read"});
+        // Only root can make the files (the package does): a player's keeper just reads.
+        Run run = runKeeper({"read"});
         if (run.status == keeper::done) {
             if (const auto record = keeper::decodeRecord(run.out)) return *record;
             run.err = keeper_ + ": risposta illeggibile";
@@ -137,9 +137,12 @@ KeeperRecordStore::Run KeeperRecordStore::runKeeper(const std::vector<std::strin
         }
     }
     int status = 0;
-    while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
+    pid_t waited = 0;
+    while ((waited = ::waitpid(child, &status, 0)) < 0 && errno == EINTR) {
     }
-    if (WIFEXITED(status))
+    if (waited < 0) // an unknown end is never taken for a save
+        run.err = keeper_ + ": " + std::strerror(errno);
+    else if (WIFEXITED(status))
         run.status = WEXITSTATUS(status);
     else
         run.err = keeper_ + ": terminato dal segnale " + std::to_string(WTERMSIG(status));

@@ -66,6 +66,9 @@ RecordFolder::RecordFolder(std::string path, mode_t recordMode, mode_t memberMod
     if (::fstat(directory_.get(), &info) != 0)
         failOnFile("Impossibile aprire la cartella dei record", path_, errno);
     owner_ = info.st_uid;
+    // Anyone could swap files in such a directory under the keeper's feet.
+    if ((info.st_mode & S_IWOTH) && !(info.st_mode & S_ISVTX))
+        throw FatalError("La cartella dei record " + path_ + " è scrivibile da chiunque.");
 }
 
 std::string RecordFolder::pathOf(std::string_view name) const
@@ -122,6 +125,9 @@ FileDescriptor RecordFolder::openMember(std::string_view name, int flags) const
     if (info.st_uid != owner_)
         throw FatalError("Il file dei record " + pathOf(name) +
                          " non è del proprietario della cartella.");
+    // A second name could be a link to some other file of the owner's.
+    if (info.st_nlink != 1)
+        throw FatalError("Il file dei record " + pathOf(name) + " ha più di un nome.");
     return member;
 }
 
@@ -160,8 +166,13 @@ void RecordFolder::finishOrForgetCutSave()
         flushDirectory();
     }
 
-    DIR* listing = ::fdopendir(::openat(directory_.get(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (!listing) return;
+    const int listed = ::openat(directory_.get(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (listed < 0) return;
+    DIR* listing = ::fdopendir(listed);
+    if (!listing) {
+        ::close(listed);
+        return;
+    }
     while (const dirent* entry = ::readdir(listing)) {
         if (isOldTemporary(entry->d_name)) ::unlinkat(directory_.get(), entry->d_name, 0);
     }

@@ -7,6 +7,7 @@
 
 #include <cmath>
 #include <map>
+#include <string>
 
 // The resources live in a static library: nothing would pull them in otherwise.
 static void loadArtworkResources()
@@ -54,19 +55,22 @@ public:
 
     QList<QSize> availableSizes(QIcon::Mode, QIcon::State) override
     {
-        return {QSize(16, 16), QSize(32, 32), QSize(48, 48), QSize(64, 64), QSize(128, 128)};
+        return {QSize(16, 16), QSize(24, 24), QSize(32, 32),
+                QSize(48, 48), QSize(64, 64), QSize(128, 128)};
     }
 
     QIconEngine* clone() const override { return new ArtworkIconEngine(*this); }
 
 private:
-    // Title bars use 16 px: the large drawing scaled down blurs its digits there.
+    // Small sizes have drawings of their own: the large one scaled down blurs its digits.
     std::string_view drawingFor(QSize size) const
     {
-        return size.width() <= 16 && name_ == "moltiplix" ? "moltiplix-16" : name_;
+        if (name_ != "moltiplix") return name_;
+        if (size.width() <= 16) return "moltiplix-16";
+        return size.width() <= 24 ? "moltiplix-24" : name_;
     }
 
-    std::string_view name_;
+    std::string name_;
     std::map<std::pair<int, int>, QPixmap> rendered_;
 };
 

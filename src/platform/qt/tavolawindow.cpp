@@ -63,11 +63,10 @@ int characterCode(const QKeyEvent& key)
     }
     if (control && !alt && key.key() >= Qt::Key_A && key.key() <= Qt::Key_Z)
         return key.key() - Qt::Key_A + 1;
-    // Editing and function keys type nothing, whatever text the system attaches: on X11
-    // Delete carries U+007F, which would otherwise read as a character.
-    if (key.key() >= Qt::Key_Escape && key.key() < Qt::Key_unknown) return -1;
+    // Only printable text is a character: editing and function keys carry none, or, like
+    // Delete on X11 (U+007F), none that prints; anything printable meets the filter.
     const QString text = key.text();
-    if (text.isEmpty()) return -1;
+    if (text.isEmpty() || !text.at(0).isPrint()) return -1;
     return text.at(0).unicode();
 }
 
@@ -258,7 +257,6 @@ void TavolaWindow::setCaption(Control id, std::string_view text)
     QWidget* widget = control(id);
     if (auto* label = qobject_cast<CaptionLabel*>(widget)) {
         label->setCaption(text);
-        if (id == Control::lblNum1 || id == Control::lblNum2) describeQuestion();
     } else if (auto* box = qobject_cast<QLineEdit*>(widget))
         box->setText(fromUtf8(text));
     else if (auto* button = qobject_cast<QAbstractButton*>(widget))
@@ -282,6 +280,8 @@ void TavolaWindow::setEnabled(Control id, bool enabled)
 
 void TavolaWindow::setFocus(Control id)
 {
+    // The game focuses the box once per question, after both factors are shown.
+    if (id == Control::txtAnswer) describeQuestion();
     control(id)->setFocus(Qt::OtherFocusReason);
 }
 

@@ -126,7 +126,6 @@ void Win32TavolaWindow::load()
     captions_ = {};
     for (const ControlLayout& entry : controlTable) {
         captions_[indexOf(entry.id)] = entry.caption;
-        enabled_[indexOf(entry.id)] = entry.enabled;
     }
     backColor_ = GetSysColor(COLOR_BTNFACE);
     scaleHeight_ = 0;
@@ -134,10 +133,11 @@ void Win32TavolaWindow::load()
                               WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, CW_USEDEFAULT, CW_USEDEFAULT,
                               CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance_, this);
     if (!window_) throw FatalError("La finestra del gioco non si può creare.");
+    // Shared: loaded once however often a new game reloads the window.
     gamePointer_ = static_cast<HCURSOR>(
-        LoadImageW(instance_, MAKEINTRESOURCEW(IDC_GAME_POINTER), IMAGE_CURSOR, 0, 0, 0));
+        LoadImageW(instance_, MAKEINTRESOURCEW(IDC_GAME_POINTER), IMAGE_CURSOR, 0, 0, LR_SHARED));
     iconPointer_ = static_cast<HCURSOR>(
-        LoadImageW(instance_, MAKEINTRESOURCEW(IDC_ICON_POINTER), IMAGE_CURSOR, 0, 0, 0));
+        LoadImageW(instance_, MAKEINTRESOURCEW(IDC_ICON_POINTER), IMAGE_CURSOR, 0, 0, LR_SHARED));
     createMenu();
     createControls();
     createTooltips();
@@ -391,7 +391,6 @@ void Win32TavolaWindow::setAnswerText(std::string_view text)
 
 void Win32TavolaWindow::setEnabled(Control control, bool enabled)
 {
-    enabled_[indexOf(control)] = enabled;
     if (const HWND handle = controlHandle(control)) EnableWindow(handle, enabled);
 }
 
@@ -526,23 +525,27 @@ void Win32TavolaWindow::paint(HDC target, const RECT& area)
     RECT client{};
     GetClientRect(window_, &client);
     growCanvas(client.right, client.bottom);
-    // Drawn off screen first, so labels never flicker over the gradient.
+    // Drawn off screen first, so labels never flicker over the gradient; only the area
+    // asked for, so the clock's tick redraws the clock alone.
+    const LONG width = std::max<LONG>(area.right - area.left, 1);
+    const LONG height = std::max<LONG>(area.bottom - area.top, 1);
     const HDC buffer = CreateCompatibleDC(target);
-    const HBITMAP bitmap = CreateCompatibleBitmap(target, std::max<LONG>(client.right, 1),
-                                                  std::max<LONG>(client.bottom, 1));
+    const HBITMAP bitmap = CreateCompatibleBitmap(target, width, height);
     const HGDIOBJ initial = SelectObject(buffer, bitmap);
-    BitBlt(buffer, area.left, area.top, area.right - area.left, area.bottom - area.top, canvas_,
-           area.left, area.top, SRCCOPY);
+    SetViewportOrgEx(buffer, -area.left, -area.top, nullptr);
+    BitBlt(buffer, area.left, area.top, width, height, canvas_, area.left, area.top, SRCCOPY);
     for (const ControlLayout& entry : controlTable) {
-        if (entry.kind == ControlKind::Label) paintLabel(buffer, entry);
+        RECT overlap{};
+        if (entry.kind == ControlKind::Label &&
+            IntersectRect(&overlap, &fitted_[indexOf(entry.id)], &area))
+            paintLabel(buffer, entry);
         if (entry.kind == ControlKind::Picture && pictures_[pictureClock]) {
             const RECT place = placeOf(entry);
             DrawIconEx(buffer, place.left, place.top, pictures_[pictureClock], 0, 0, 0, nullptr,
                        DI_NORMAL);
         }
     }
-    BitBlt(target, area.left, area.top, area.right - area.left, area.bottom - area.top, buffer,
-           area.left, area.top, SRCCOPY);
+    BitBlt(target, area.left, area.top, width, height, buffer, area.left, area.top, SRCCOPY);
     SelectObject(buffer, initial);
     DeleteObject(bitmap);
     DeleteDC(buffer);

@@ -87,7 +87,6 @@ private:
     std::array<HWND, controlCount> handles_{};
     std::array<std::string, controlCount> captions_{};
     std::array<RECT, controlCount> fitted_{};
-    std::array<bool, controlCount> enabled_{};
     std::array<HFONT, controlCount> fonts_{};
     HBRUSH answerBrush_ = nullptr;
     HICON pictures_[5] = {};

@@ -159,9 +159,12 @@ std::string WindowsRecordStore::locate()
     for (std::size_t i = 0; i < candidates_.size(); ++i) {
         if (candidates_[i].empty() || !usable(candidates_[i], reasons)) continue;
         recordDir_ = records::withFinalSeparator(candidates_[i]);
-        if (i + 1 == candidates_.size() && i > 0 && notice_)
+        // Said once, not again at every new game.
+        if (i + 1 == candidates_.size() && i > 0 && notice_ && !noticed_) {
+            noticed_ = true;
             notice_("Il record di questo computer non si può scrivere in:" + reasons +
                     "\n\nIl tuo record resta in " + recordDir_);
+        }
         return recordDir_;
     }
     throw FatalError("Nessuna cartella dove tenere i record:" + reasons);

@@ -24,6 +24,7 @@ private:
     std::vector<std::string> candidates_;
     std::function<void(const std::string&)> notice_;
     std::string recordDir_;
+    bool noticed_ = false;
 };
 
 // The Windows directory, then %ProgramData%\Moltiplix (which the installer makes
