@@ -46,6 +46,7 @@ TEST(Int16, ArithmeticOutsideTheRangeIsAnOverflowAndRoundingIsHalfToEven)
     EXPECT_THROW(Int16::rounded(32767.5), OverflowError);
     EXPECT_FALSE(Int16::tryFloored(NAN));
     EXPECT_FALSE(Int16::tryRounded(INFINITY));
+    EXPECT_EQ(Int16(-32768).saturatingPlus(-1).value(), -32768);
 
     // Value, rounded, floored.
     const std::tuple<double, int, int> cases[] = {
