@@ -3,31 +3,18 @@
 
 #include <gtest/gtest.h>
 
-TEST(Countdown, StartsAtFifteenMinutesAndRollsTheMinuteOnTheFirstTick)
-{
-    Countdown c = startingCountdown();
-    EXPECT_EQ(clockText(c), "00:15:00");
-    EXPECT_EQ(c.secondsLeft.value(), 900);
-    stepDown(c);
-    EXPECT_EQ(clockText(c), "00:14:59");
-    EXPECT_EQ(c.secondsLeft.value(), 899);
-}
+#include <cstdio>
 
-TEST(Countdown, ReachesZeroTogetherWithSecondsLeftAndNeverShowsMoreThanStart)
+TEST(Countdown, RunsFromFifteenMinutesDownToZeroOneSecondATick)
 {
     Countdown c = startingCountdown();
-    std::string previous = clockText(c);
-    for (int tick = 1; tick <= 900; ++tick) {
-        stepDown(c);
-        const std::string text = clockText(c);
-        ASSERT_LT(text, previous) << "tick " << tick;
-        ASSERT_EQ(text.size(), 8u);
-        ASSERT_EQ(text[2], ':');
-        ASSERT_LE(text.substr(6), "59");
-        previous = text;
+    for (int left = 900; left >= 0; --left) {
+        char expected[9];
+        std::snprintf(expected, sizeof expected, "00:%02d:%02d", left / 60, left % 60);
+        ASSERT_EQ(clockText(c), expected);
+        ASSERT_EQ(c.secondsLeft.value(), left);
+        if (left > 0) stepDown(c);
     }
-    EXPECT_EQ(clockText(c), "00:00:00");
-    EXPECT_EQ(c.secondsLeft.value(), 0);
 }
 
 TEST(Countdown, HoursRollOverIntoFiftyNineMinutes)
@@ -35,7 +22,4 @@ TEST(Countdown, HoursRollOverIntoFiftyNineMinutes)
     Countdown c{1, 0, 0.0f, 3600};
     stepDown(c);
     EXPECT_EQ(clockText(c), "00:59:59");
-    Countdown d{0, 1, 0.0f, 60};
-    stepDown(d);
-    EXPECT_EQ(clockText(d), "00:00:59");
 }

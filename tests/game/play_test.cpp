@@ -5,42 +5,14 @@
 
 namespace {
 constexpr Rgb black{0, 0, 0};
-}
-
-TEST_F(GameTest, FirstQuestionIsPosedOnceWhenTheWindowIsShown)
-{
-    start("Anna", "10", {0.0, 0.35, 0.45, 0.5});
-    EXPECT_EQ(random.remaining(), 0u);
-    EXPECT_EQ(random.seeds().size(), 1u);
-    EXPECT_EQ(caption(Control::lblNum1), "3");
-    EXPECT_EQ(caption(Control::lblNum2), "4");
-    EXPECT_EQ(tavola.state().expectedAnswer.value(), 12);
-    EXPECT_FALSE(form.enabled(Control::cmdNext));
-    EXPECT_EQ(form.focus(), Control::txtAnswer);
-}
-
-TEST_F(GameTest, QuestionPaintsTheTintedGradientOverTheWholeScale)
-{
-    start("Anna", "10", {14.5 / 15, 0.35, 0.45, 0.5});
-    ASSERT_TRUE(form.drawing());
-    EXPECT_EQ(*form.drawing(), DrawingSettings{});
-    const auto& boxes = form.painted();
-    ASSERT_EQ(boxes.size(), 256u);
-    EXPECT_EQ(boxes.front().color, (Rgb{140, 140, 0}));
-    EXPECT_EQ(boxes.back().color, (Rgb{140, 140, 255}));
-    EXPECT_EQ(boxes.front().y1, 0);
-    EXPECT_EQ(boxes.back().y2, 512);
-    for (std::size_t i = 1; i < boxes.size(); ++i)
-        ASSERT_EQ(boxes[i].y1, boxes[i - 1].y2);
-    EXPECT_EQ(boxes.front().x2, form.windowWidthTwips());
-}
+constexpr const char* praise = "Esatto! Anna sei forte!";
+} // namespace
 
 TEST_F(GameTest, FirstTintIsTheSameAtEveryLaunchAndFactorsFollowTheClock)
 {
     clock.set(45296.789, "");
     start();
-    ASSERT_EQ(random.seeds().size(), 1u);
-    EXPECT_DOUBLE_EQ(random.seeds()[0], 45296.789);
+    EXPECT_THAT(random.seeds(), ::testing::ElementsAre(45296.789));
 
     // Launches at different times of day, each with a generator fresh from its fixed state.
     std::set<int> firstTints;
@@ -49,9 +21,8 @@ TEST_F(GameTest, FirstTintIsTheSameAtEveryLaunchAndFactorsFollowTheClock)
         HeadlessForm launchForm;
         ScriptedDialogs launchDialogs;
         SeededRandom fresh;
-        FakeClock at;
-        at.set(time, "");
-        Tavola game(launchForm, launchDialogs, fresh, at, store);
+        clock.set(time, "");
+        Tavola game(launchForm, launchDialogs, fresh, clock, store);
         launchDialogs.answerInputs({"Anna", "10"});
         game.launch();
         firstTints.insert(launchForm.painted().front().color.red);
@@ -62,130 +33,84 @@ TEST_F(GameTest, FirstTintIsTheSameAtEveryLaunchAndFactorsFollowTheClock)
     EXPECT_GT(firstQuestions.size(), 1u);
 }
 
-TEST_F(GameTest, RightAnswerCountsAndPraisesThePlayer)
+TEST_F(GameTest, QuestionsAreFilteredScoredAndPaintedOverAWholeGame)
 {
-    start("Anna");
-    answer("12");
-    EXPECT_EQ(caption(Control::lblMessage), "Esatto! Anna sei forte!");
-    EXPECT_EQ(caption(Control::lblScore), "1");
-    EXPECT_EQ(caption(Control::lblScore1), "0");
-    EXPECT_EQ(caption(Control::lblScore2), "1");
+    start({"Anna", "10"}, {14.5 / 15, 0.35, 0.45, 0.5});
+    EXPECT_EQ(caption(Control::lblNum1) + " x " + caption(Control::lblNum2), "3 x 4");
+    EXPECT_FALSE(form.enabled(Control::cmdNext));
+    EXPECT_EQ(form.focus(), Control::txtAnswer);
+    EXPECT_EQ(form.drawing(), (DrawingSettings{true, 6, 13, 2, 512}));
+    // 256 stripes two units high, olive at the top to light blue at the bottom.
+    ASSERT_EQ(form.painted().size(), 256u);
+    for (int i = 0; i < 256; ++i) {
+        const auto& box = form.painted()[static_cast<std::size_t>(i)];
+        ASSERT_EQ(std::tie(box.x1, box.y1, box.x2, box.y2),
+                  std::tuple(0, 2 * i, form.windowWidthTwips(), 2 * i + 2));
+        ASSERT_EQ(box.color, (Rgb{140, 140, i})) << "stripe " << i;
+    }
+
+    const auto filtered = [&](int key) {
+        tavola.txtAnswer_KeyPress(key);
+        return key;
+    };
+    for (int key : std::initializer_list<int>{'0', '5', '9', 8})
+        EXPECT_EQ(filtered(key), key);
+    for (int key :
+         std::initializer_list<int>{'a', 'Z', '-', '.', ' ', ',', '+', 1, 3, 10, 22, 24, 27, 0xE8})
+        EXPECT_EQ(filtered(key), 0) << "key " << key;
+    EXPECT_EQ(scores(), "0 0 0") << "no key but Enter scores";
+    answer("1x2");
+    EXPECT_EQ(caption(Control::lblMessage), praise);
+    EXPECT_EQ(scores(), "1 0 1");
     EXPECT_FALSE(form.backColor());
     EXPECT_EQ(form.painted().size(), 256u) << "a right answer keeps the gradient";
     EXPECT_TRUE(form.enabled(Control::cmdNext));
     EXPECT_EQ(form.focus(), Control::cmdNext);
-}
-
-TEST_F(GameTest, WrongAnswerShowsTheProductAndTurnsTheWindowBlack)
-{
-    start("Anna");
-    answer("13");
-    EXPECT_EQ(caption(Control::lblMessage), "Sbagliato!! 12");
-    EXPECT_EQ(caption(Control::lblScore), "0");
-    EXPECT_EQ(caption(Control::lblScore1), "1");
-    EXPECT_EQ(caption(Control::lblScore2), "1");
-    EXPECT_EQ(form.backColor(), black);
-    EXPECT_TRUE(form.painted().empty());
-    EXPECT_EQ(form.focus(), Control::cmdNext);
-}
-
-TEST_F(GameTest, KeyFilterLetsOnlyDigitsBackspaceAndEnterThrough)
-{
-    start();
-    for (int key : std::initializer_list<int>{'0', '5', '9', 8}) {
-        int k = key;
-        tavola.txtAnswer_KeyPress(k);
-        EXPECT_EQ(k, key);
-    }
-    for (int key :
-         std::initializer_list<int>{'a', 'Z', '-', '.', ' ', ',', '+', 3, 22, 24, 1, 27, 0xE8}) {
-        int k = key;
-        tavola.txtAnswer_KeyPress(k);
-        EXPECT_EQ(k, 0) << "key " << key;
-    }
-    EXPECT_EQ(caption(Control::lblScore2), "0") << "no key but Enter scores";
-    answer("1x2");
-    EXPECT_EQ(caption(Control::lblMessage), "Esatto! Anna sei forte!");
-}
-
-TEST_F(GameTest, EnterOnAnEmptyBoxScoresZero)
-{
-    start();
-    answer("");
-    EXPECT_EQ(caption(Control::lblMessage), "Sbagliato!! 12");
-    nextQuestion({0.0, 0.35, 0.05, 0.95});
-    EXPECT_EQ(caption(Control::lblNum2), "0");
-    EXPECT_EQ(tavola.state().expectedAnswer.value(), 0);
-    answer("");
-    EXPECT_EQ(caption(Control::lblMessage), "Esatto! Anna sei forte!");
-}
-
-TEST_F(GameTest, WrongCountLabelChangesOnlyOnWrongAnswers)
-{
-    start();
-    answer("13");
+    // Enter again on the scored text counts again; the wrong count is left alone.
     form.setCaption(Control::lblScore1, "marker");
-    nextQuestion({0.0, 0.35, 0.45, 0.5});
-    answer("12");
-    EXPECT_EQ(caption(Control::lblScore1), "marker");
-    EXPECT_EQ(caption(Control::lblScore2), "2");
-}
+    answer("");
+    EXPECT_EQ(scores(), "2 marker 2");
 
-TEST_F(GameTest, NextQuestionClearsTheAnswerAndMessageAndRepaints)
-{
-    start();
-    answer("13");
     nextQuestion({0.5, 0.85, 0.25, 0.0});
     EXPECT_EQ(form.answerText(), "");
     EXPECT_EQ(caption(Control::lblMessage), "");
     EXPECT_FALSE(form.enabled(Control::cmdNext));
     EXPECT_EQ(form.focus(), Control::txtAnswer);
+    EXPECT_EQ(form.painted().back().color, (Rgb{70, 70, 255}));
+    answer("17");
+    EXPECT_EQ(caption(Control::lblMessage), "Sbagliato!! 16");
+    EXPECT_EQ(scores(), "2 1 3");
+    EXPECT_EQ(form.backColor(), black);
+    EXPECT_TRUE(form.painted().empty());
+    EXPECT_EQ(form.focus(), Control::cmdNext);
+
+    // An empty box scores 0: right only when the second factor is 0.
+    nextQuestion({0.0, 0.35, 0.05, 0.95});
+    EXPECT_EQ(caption(Control::lblNum2), "0");
     EXPECT_EQ(form.painted().size(), 256u);
-    EXPECT_EQ(form.painted().front().color, (Rgb{70, 70, 0}));
-    EXPECT_EQ(tavola.state().expectedAnswer.value(), 16);
     EXPECT_EQ(form.backColor(), black) << "the background colour itself stays black";
-}
+    answer("");
+    EXPECT_EQ(caption(Control::lblMessage), praise);
+    nextQuestion();
+    answer("");
+    EXPECT_EQ(caption(Control::lblMessage), "Sbagliato!! 12");
+    for (int i = 0; i < 32768; ++i)
+        answer("");
+    EXPECT_EQ(scores(), "3 32767 32767") << "counters stop at the top of the range";
+    form.setAnswerText("012");
+    answer("");
+    EXPECT_EQ(scores(), "4 32767 32767");
 
-TEST_F(GameTest, ScoringTwiceCountsTwice)
-{
-    start();
-    answer("12");
-    int enter = 13;
-    tavola.txtAnswer_KeyPress(enter);
-    EXPECT_EQ(caption(Control::lblScore), "2");
-}
-
-TEST_F(GameTest, CountersStopAtTheTopOfTheRange)
-{
-    start();
-    for (int i = 0; i < 32768; ++i) {
-        int enter = 13;
-        tavola.txtAnswer_KeyPress(enter);
-    }
-    EXPECT_EQ(caption(Control::lblScore1), "32767");
-    EXPECT_EQ(caption(Control::lblScore2), "32767");
-    form.setAnswerText("12");
-    int enter = 13;
-    tavola.txtAnswer_KeyPress(enter);
-    EXPECT_EQ(caption(Control::lblScore), "1");
-    EXPECT_EQ(caption(Control::lblScore2), "32767");
-}
-
-TEST_F(GameTest, PastedAnswersScoreByTheirRoundedValueAndNeverFail)
-{
-    // Question 2 x 1: the expected answer is 2.
-    start("Anna", "10", {0.0, 0.25, 0.15, 0.0});
-    ASSERT_EQ(tavola.state().expectedAnswer.value(), 2);
+    // Pasted text is scored by its rounded value, and nothing pasted fails the game.
     const std::pair<const char*, bool> pasted[] = {
-        {"2.5", true},   {"1.5", true},   {"3.5", false}, {"1E5", false},  {"-1", false},
-        {"&H7F", false}, {" ", false},    {"  2 ", true}, {"&H2", true},   {"2E0", true},
-        {"0002", true},  {"1E99", false}, {"2.4", true},  {"0.2E1", true},
+        {"12.5", true},  {"11.5", true},  {"13.5", false}, {"1E5", false}, {"-12", false},
+        {"&H7F", false}, {" ", false},    {" 12 ", true},  {"&HC", true},  {"12E0", true},
+        {"0012", true},  {"1E99", false}, {"12.4", true},  {"12D0", true},
     };
     for (auto [text, right] : pasted) {
-        nextQuestion({0.0, 0.25, 0.15, 0.0});
+        nextQuestion();
         form.setAnswerText(text);
         answer("");
-        EXPECT_EQ(caption(Control::lblMessage), right ? "Esatto! Anna sei forte!" : "Sbagliato!! 2")
-            << text;
+        EXPECT_EQ(caption(Control::lblMessage), right ? praise : "Sbagliato!! 12") << text;
     }
 }

@@ -29,30 +29,29 @@ private:
 // A whole game on the headless window, with its records in a temporary directory.
 class GameTest : public ::testing::Test {
 protected:
-    // Answers the two start-up dialogs and poses the first question with the given draws:
-    // shade, first factor, second factor, weighting.
-    void start(const std::string& name = "Anna", const std::string& limit = "10",
+    // Answers the start-up dialogs (name, then limits) and poses the first question with the
+    // given draws: shade, first factor, second factor, weighting. The default question is 3 x 4.
+    void start(std::initializer_list<std::string> inputs = {"Anna", "10"},
                std::initializer_list<double> draws = {0.0, 0.35, 0.45, 0.5})
     {
-        dialogs.answerInputs({name, limit});
+        dialogs.answerInputs(inputs);
         random.script(draws);
         tavola.launch();
     }
 
-    // Types text into the answer box as a player would, then presses Enter.
+    // Types text into the answer box as a player would, through the key filter, then presses
+    // Enter: answer("") is Enter on whatever the box holds.
     void answer(const std::string& text)
     {
-        for (char c : text) {
+        for (char c : text + '\r') {
             int key = static_cast<unsigned char>(c);
             tavola.txtAnswer_KeyPress(key);
-            if (key != 0 && form.answerText().size() < 4)
+            if (key != 0 && key != '\r' && form.answerText().size() < 4)
                 form.setAnswerText(form.answerText() + static_cast<char>(key));
         }
-        int enter = 13;
-        tavola.txtAnswer_KeyPress(enter);
     }
 
-    void nextQuestion(std::initializer_list<double> draws)
+    void nextQuestion(std::initializer_list<double> draws = {0.0, 0.35, 0.45, 0.5})
     {
         random.script(draws);
         tavola.cmdNext_Click();
@@ -65,6 +64,23 @@ protected:
     }
 
     std::string caption(Control control) const { return form.caption(control); }
+    // Right, wrong and all answers, as the three score labels show them.
+    std::string scores() const
+    {
+        return caption(Control::lblScore) + " " + caption(Control::lblScore1) + " " +
+               caption(Control::lblScore2);
+    }
+    std::vector<std::string> promptsAfterStart() const
+    {
+        const auto all = dialogs.prompts();
+        return {all.begin() + 3, all.end()};
+    }
+
+    void haveRecord(const std::string& score, const std::string& name)
+    {
+        writeBytes(records.path() / "tavrec.txt", score);
+        writeBytes(records.path() / "ntavrec.txt", name);
+    }
     std::string scoreFile() const { return readBytes(records.path() / "tavrec.txt"); }
     std::string nameFile() const { return readBytes(records.path() / "ntavrec.txt"); }
 
