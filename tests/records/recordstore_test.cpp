@@ -8,7 +8,6 @@
 #include <csignal>
 #include <cstdlib>
 #include <fcntl.h>
-#include <set>
 #include <sys/resource.h>
 #include <sys/stat.h>
 
@@ -82,7 +81,7 @@ struct LocalKind : PosixKind {
     FixedDirectory directory{dir.path().string()};
 };
 struct TmpfsKind : LocalKind {
-    TmpfsKind() : LocalKind("/dev/shm") {}
+    TmpfsKind() : LocalKind(fs::is_directory("/dev/shm") ? "/dev/shm" : MOLTIPLIX_TEST_DISK_DIR) {}
 };
 
 // The machine-wide record through a keeper built for the tests, whose directory is in the
