@@ -154,7 +154,11 @@ void RecordFolder::finishOrForgetCutSave()
     const std::string mark = text(commitMark);
     struct stat info {};
     if (::fstatat(directory_.get(), mark.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0) {
-        // Both spares were whole and flushed before the mark was made.
+        // Both spares were whole and flushed before the mark was made; anything but the
+        // plain file a save makes is no mark, and the spares may be half-written.
+        if (!S_ISREG(info.st_mode))
+            throw FatalError("Il file dei record " + pathOf(commitMark) +
+                             " non è un file normale.");
         for (auto [spare, record] : {std::pair{scoreSpare, records::scoreFileName},
                                      std::pair{nameSpare, records::nameFileName}}) {
             const std::string line =

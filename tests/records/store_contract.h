@@ -1,0 +1,172 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "game/fatalerror.h"
+#include "records/recordstore.h"
+#include "support/tempdir.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <memory>
+#include <random>
+#include <set>
+#include <thread>
+
+// What every record store promises, whoever keeps the files. A Kind gives folder(), where
+// the files lie; game(), the store of a game just started; holdLock(), the lock held as
+// another game holds it; startSaving(score, name), another game about to save them, whose
+// end(kill) kills it or waits until it has saved. nicolo is how the name "Nicolò" lies on
+// its disk, leftover a temporary that a save of an earlier version left, and files what
+// the folder holds between games.
+template <typename Kind> class StoreContract : public ::testing::Test {
+protected:
+    std::filesystem::path at(const std::string& name) const { return kind.folder() / name; }
+    void put(const std::string& name, const std::string& bytes) { writeBytes(at(name), bytes); }
+    std::string onDisk() const
+    {
+        return readBytes(at("tavrec.txt")) + readBytes(at("ntavrec.txt"));
+    }
+    std::string readByANewGame()
+    {
+        const StoredRecord record = kind.game()->open();
+        return record.score + record.name;
+    }
+
+    Kind kind;
+};
+TYPED_TEST_SUITE_P(StoreContract);
+
+TYPED_TEST_P(StoreContract, SavesOnlyWhatStrictlyBeatsTheRecordAsItIsNowAndShowsItRaw)
+{
+    const auto first = this->kind.game(), second = this->kind.game();
+    EXPECT_EQ(first->open().score + second->open().name, "");
+    EXPECT_TRUE(std::filesystem::exists(this->at("tavrec.txt")));
+    EXPECT_TRUE(std::filesystem::exists(this->at("ntavrec.txt")));
+    EXPECT_FALSE(first->saveIfBeaten("0", "Zero")) << "no record counts as 0";
+    EXPECT_TRUE(first->saveIfBeaten("9", "Anna"));
+    // The second game read no record at its start.
+    EXPECT_FALSE(second->saveIfBeaten("5", "Bruno"));
+    EXPECT_FALSE(second->saveIfBeaten("9", "Bruno"));
+    EXPECT_EQ(this->onDisk(), "9\r\nAnna\r\n");
+    EXPECT_TRUE(second->saveIfBeaten("10", "Nicolò\r\n\t"));
+    EXPECT_EQ(this->onDisk(), "10\r\n" + TypeParam::nicolo + "\r\n");
+    EXPECT_EQ(this->readByANewGame(), "10\r\nNicolò\r\n");
+    this->put("tavrec.txt", std::string(100000, '7'));
+    EXPECT_EQ(this->readByANewGame(), std::string(65536, '7') + "Nicolò\r\n");
+}
+
+// A save is cut by a kill: before its commit mark the old pair stands, after it the
+// next game finishes the save from the spares.
+TYPED_TEST_P(StoreContract, ACutSaveIsFinishedOnlyOnceItsMarkIsThere)
+{
+    this->kind.game()->open();
+    const auto cut = [this](bool marked) {
+        this->put("tavrec.txt", marked ? "7\r\n" : "3\r\n");
+        this->put("ntavrec.txt", "Bea\r\n");
+        this->put("tavrec.txt.new", "7\r\n");
+        this->put("ntavrec.txt.new", "Eva\r\n");
+        if (marked) this->put("tavrec.commit", "");
+    };
+    cut(false);
+    this->put(TypeParam::leftover, "Old\r\n");
+    EXPECT_EQ(this->readByANewGame(), "3\r\nBea\r\n");
+    EXPECT_FALSE(std::filesystem::exists(this->at(TypeParam::leftover)));
+    cut(true);
+    EXPECT_EQ(this->readByANewGame(), "7\r\nEva\r\n");
+    EXPECT_EQ(this->onDisk(), "7\r\nEva\r\n");
+    EXPECT_FALSE(std::filesystem::exists(this->at("tavrec.commit")));
+}
+
+TYPED_TEST_P(StoreContract, ANonFileStopsTheSaveNamingItAndLosesNothing)
+{
+    const auto game = this->kind.game();
+    game->open();
+    ASSERT_TRUE(game->saveIfBeaten("5", "Bea"));
+    for (const std::string name : {"ntavrec.txt", "ntavrec.txt.new", "tavrec.commit"}) {
+        std::filesystem::remove(this->at(name));
+        std::filesystem::create_directory(this->at(name));
+        try {
+            game->saveIfBeaten("9", "Eva");
+            ADD_FAILURE() << name << " is a directory";
+        } catch (const FatalError& error) {
+            EXPECT_NE(std::string(error.what()).find(name), std::string::npos) << error.what();
+        }
+        std::filesystem::remove(this->at(name));
+        if (name != "tavrec.commit") this->put(name, "Bea\r\n"); // as the last save left it
+        EXPECT_EQ(this->onDisk(), "5\r\nBea\r\n") << name;
+        EXPECT_FALSE(std::filesystem::exists(this->at("tavrec.commit"))) << "committed first";
+    }
+}
+
+// Another game holds the lock while it saves a better record.
+TYPED_TEST_P(StoreContract, ASaveWaitsForTheLockAndComparesWithWhatWasSavedMeanwhile)
+{
+    this->kind.game()->open();
+    auto lock = this->kind.holdLock();
+    auto saving = this->kind.startSaving("15", "Bea");
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    EXPECT_EQ(this->onDisk(), "") << "saved without the lock";
+    this->put("tavrec.txt", "20\r\n");
+    this->put("ntavrec.txt", "Ugo\r\n");
+    lock.reset();
+    saving.end(false);
+    EXPECT_EQ(this->onDisk(), "20\r\nUgo\r\n");
+}
+
+REGISTER_TYPED_TEST_SUITE_P(StoreContract,
+                            SavesOnlyWhatStrictlyBeatsTheRecordAsItIsNowAndShowsItRaw,
+                            ACutSaveIsFinishedOnlyOnceItsMarkIsThere,
+                            ANonFileStopsTheSaveNamingItAndLosesNothing,
+                            ASaveWaitsForTheLockAndComparesWithWhatWasSavedMeanwhile);
+
+// Games killed at random moments of their saves, drawn over one and a half times what a
+// save takes here. After every kill the record read is the old pair or the new one; on
+// disk the two files disagree only while the commit mark tells the next game to finish.
+template <typename Kind> class KilledSave : public StoreContract<Kind> {
+};
+TYPED_TEST_SUITE_P(KilledSave);
+
+TYPED_TEST_P(KilledSave, AGameKilledWhileSavingLeavesTheOldPairOrTheNew)
+{
+    using Clock = std::chrono::steady_clock;
+    this->kind.game()->open();
+    const std::string old = "10\r\nVecchio\r\n";
+    // New pairs differ round by round: spares a save left must never pass for a later one.
+    const auto startOnTheOldPair = [&](int round) {
+        this->put("tavrec.txt", "10\r\n");
+        this->put("ntavrec.txt", "Vecchio\r\n");
+        return this->kind.startSaving(std::to_string(11 + round), "Nuovo" + std::to_string(round));
+    };
+    auto untouched = startOnTheOldPair(0);
+    const auto started = Clock::now();
+    untouched.end(false);
+    std::uniform_int_distribution<Clock::rep> delay(0, (Clock::now() - started).count() * 3 / 2);
+    std::mt19937 random(std::random_device{}());
+    int oldPairs = 0, newPairs = 0;
+    for (int round = 1; round <= 120; ++round) {
+        auto saving = startOnTheOldPair(round);
+        for (const auto killAt = Clock::now() + Clock::duration(delay(random));
+             Clock::now() < killAt;)
+            std::this_thread::yield();
+        saving.end(true);
+        const std::string saved =
+            std::to_string(11 + round) + "\r\nNuovo" + std::to_string(round) + "\r\n";
+        if (const std::string now = this->onDisk(); now != old && now != saved) {
+            EXPECT_TRUE(std::filesystem::exists(this->at("tavrec.commit"))) << now;
+        }
+        const std::string pair = this->readByANewGame();
+        oldPairs += pair == old;
+        newPairs += pair == saved;
+        ASSERT_EQ(oldPairs + newPairs, round) << pair;
+    }
+    EXPECT_GT(oldPairs, 0) << "no kill landed before the save was committed";
+    EXPECT_GT(newPairs, 0) << "no kill landed after the save was committed";
+    // Nor is anything else left in the folder (the Windows directory, often) for good.
+    std::set<std::string> left;
+    for (const auto& entry : std::filesystem::directory_iterator(this->kind.folder()))
+        left.insert(entry.path().filename().string());
+    EXPECT_EQ(left, TypeParam::files);
+}
+
+REGISTER_TYPED_TEST_SUITE_P(KilledSave, AGameKilledWhileSavingLeavesTheOldPairOrTheNew);
