@@ -6,12 +6,14 @@
 #include "platform/win32/textfile_win32.h"
 #include "platform/win32/widetext.h"
 #include "records/recordfiles.h"
+#include "records/textcodec.h"
 
 #include <windows.h>
 
 #include <shlobj.h>
 
 #include <array>
+#include <string_view>
 
 namespace {
 
@@ -131,9 +133,16 @@ bool usable(const std::string& directory, std::string& reasons)
     return true;
 }
 
+// Notepad saves UTF-8 behind a byte-order mark: such a file is UTF-8, not the code page,
+// and its mark must not turn a record of 12 into 0.
 std::string readRecordFile(const std::string& path)
 {
-    return ansiToUtf8(readWholeFile(path, records::readLimit));
+    constexpr std::string_view byteOrderMark = "\xEF\xBB\xBF";
+    const std::string bytes = readWholeFile(path, records::readLimit);
+    const std::string_view text(bytes);
+    if (text.starts_with(byteOrderMark) && isValidUtf8(text.substr(byteOrderMark.size())))
+        return std::string(text.substr(byteOrderMark.size()));
+    return ansiToUtf8(bytes);
 }
 
 std::string knownFolder(REFKNOWNFOLDERID id)
