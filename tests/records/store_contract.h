@@ -55,9 +55,9 @@ TYPED_TEST_P(StoreContract, SavesOnlyWhatStrictlyBeatsTheRecordAsItIsNowAndShows
     this->put("tavrec.txt", std::string(100000, '7'));
     EXPECT_EQ(this->readByANewGame(), std::string(65536, '7') + "Nicolò\r\n");
     // Notepad's UTF-8 starts with a byte-order mark: the record is still 12, by Nicolò.
-    this->put("tavrec.txt", "\xEF\xBB\xBF"
-                            "12\r\n");
-    this->put("ntavrec.txt", "\xEF\xBB\xBFNicolò\r\n");
+    const std::string mark = "\xEF\xBB\xBF";
+    this->put("tavrec.txt", mark + "12\r\n");
+    this->put("ntavrec.txt", mark + "Nicolò\r\n");
     EXPECT_EQ(this->readByANewGame(), "12\r\nNicolò\r\n");
     EXPECT_FALSE(this->kind.game()->saveIfBeaten("11", "Anna"));
 }
