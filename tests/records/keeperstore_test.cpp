@@ -36,30 +36,27 @@ TEST(KeeperStore, FallsBackToThePlayersOwnRecordAndSaysSoOnce)
     }
 }
 
-// Each case is the keeper's arguments joined by '|'.
 TEST(Keeper, RefusesEveryArgumentThatIsNotAPlainScoreAndName)
 {
+    using Arguments = std::vector<std::string_view>;
+    const auto parses = [](const Arguments& arguments) {
+        return keeper::parseArguments(arguments).has_value();
+    };
+    const Arguments forms[] = {
+        {}, {"save"}, {"save", "1"}, {"save", "1", "a", "b"}, {"read", "x"}, {"Save", "1", "a"}};
+    for (std::size_t i = 0; i < std::size(forms); ++i)
+        EXPECT_FALSE(parses(forms[i])) << "form " << i;
+    for (const char* score : {"", "-1", "+1", " 1", "1e3", "32768", "999999", "&H10"})
+        EXPECT_FALSE(parses({"save", score, "a"})) << score;
     std::string fiftyAccented;
     for (int i = 0; i < 50; ++i)
         fiftyAccented += "è";
-    const auto parses = [](const std::string& joined) {
-        std::vector<std::string_view> arguments;
-        for (std::size_t from = 0, to = 0; !joined.empty() && to != joined.npos; from = to + 1) {
-            to = joined.find('|', from);
-            arguments.push_back(std::string_view(joined).substr(from, to - from));
-        }
-        return keeper::parseArguments(arguments).has_value();
-    };
-    for (const char* form : {"", "save", "save|1", "save|1|a|b", "read|x", "Save|1|a"})
-        EXPECT_FALSE(parses(form)) << form;
-    for (const char* score : {"save||a", "save|-1|a", "save|+1|a", "save| 1|a", "save|1e3|a",
-                              "save|32768|a", "save|999999|a", "save|&H10|a"})
-        EXPECT_FALSE(parses(score)) << score;
     using namespace std::string_literals;
     for (const std::string& name : {"An\x0D\x0Ana"s, "A\tna"s, "A\x7F"s, "A\xC2\x85"s, "Nicol\xF2"s,
                                     std::string(51, 'a'), "A\0b"s})
-        EXPECT_FALSE(parses("save|1|" + name)) << name;
-    for (const char* good : {"create", "read", "save|0|", "save|32767|Zoë"})
-        EXPECT_TRUE(parses(good)) << good;
-    EXPECT_TRUE(parses("save|1|" + fiftyAccented));
+        EXPECT_FALSE(parses({"save", "1", name})) << name;
+    for (const Arguments& good :
+         {Arguments{"create"}, Arguments{"read"}, Arguments{"save", "0", ""},
+          Arguments{"save", "32767", "Zoë"}, Arguments{"save", "1", fiftyAccented}})
+        EXPECT_TRUE(parses(good)) << good[0];
 }

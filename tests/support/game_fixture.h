@@ -81,8 +81,11 @@ protected:
         writeBytes(records.path() / "tavrec.txt", score);
         writeBytes(records.path() / "ntavrec.txt", name);
     }
-    std::string scoreFile() const { return readBytes(records.path() / "tavrec.txt"); }
-    std::string nameFile() const { return readBytes(records.path() / "ntavrec.txt"); }
+    // The score file's bytes, then the name file's.
+    std::string recordFiles() const
+    {
+        return readBytes(records.path() / "tavrec.txt") + readBytes(records.path() / "ntavrec.txt");
+    }
 
     TempDir records;
     HeadlessForm form;
