@@ -32,6 +32,7 @@ public:
     HWND controlHandle(Control control) const { return handles_[indexOf(control)]; }
     // Where a control stands now, in client pixels (fitted labels included).
     RECT controlRect(Control control) const;
+    HFONT controlFont(Control control) const { return fonts_[indexOf(control)]; }
     UINT dpi() const { return dpi_; }
 
     std::string caption(Control control) const override;
