@@ -101,28 +101,19 @@ protected:
     }
     void press(Key key)
     {
-        struct Stroke {
-            Qt::Key key;
-            Qt::KeyboardModifiers modifiers;
-        };
-        static const Stroke strokes[] = {{Qt::Key_Return, {}},
-                                         {Qt::Key_Enter, Qt::KeypadModifier},
-                                         {Qt::Key_Space, {}},
-                                         {Qt::Key_Tab, {}},
-                                         {Qt::Key_Backspace, {}},
-                                         {Qt::Key_C, Qt::ControlModifier},
-                                         {Qt::Key_X, Qt::ControlModifier},
-                                         {Qt::Key_V, Qt::ControlModifier},
-                                         {Qt::Key_N, Qt::AltModifier},
-                                         {Qt::Key_X, Qt::AltModifier}};
-        const Stroke& stroke = strokes[static_cast<int>(key)];
+        static const Qt::Key keys[] = {Qt::Key_Return,    Qt::Key_Enter, Qt::Key_Space, Qt::Key_Tab,
+                                       Qt::Key_Backspace, Qt::Key_C,     Qt::Key_X,     Qt::Key_V,
+                                       Qt::Key_N,         Qt::Key_X};
+        const Qt::Key pressed = keys[static_cast<int>(key)];
         if (key == Key::AltN || key == Key::AltX) {
             ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
-            QTest::keyClick(&window, stroke.key, stroke.modifiers);
+            QTest::keyClick(&window, pressed, Qt::AltModifier);
             QTest::qWait(200); // an access key clicks after a short press animation
-            return;
+        } else {
+            const bool control = key == Key::CtrlC || key == Key::CtrlX || key == Key::CtrlV;
+            QTest::keyClick(QApplication::focusWidget(), pressed,
+                            control ? Qt::ControlModifier : Qt::NoModifier);
         }
-        QTest::keyClick(QApplication::focusWidget(), stroke.key, stroke.modifiers);
     }
     void click(Control id) { widget<QAbstractButton>(id)->click(); }
     void holdDown(Control id, bool down) { widget<QAbstractButton>(id)->setDown(down); }
@@ -142,19 +133,11 @@ protected:
             if (action->text().startsWith("&Paste")) action->trigger();
     }
 
-    void restore()
+    void showAs(DisplayState state)
     {
-        window.showNormal();
-        pump();
-    }
-    void minimise()
-    {
-        window.showMinimized();
-        pump();
-    }
-    void maximise()
-    {
-        window.showMaximized();
+        state == DisplayState::Minimised   ? window.showMinimized()
+        : state == DisplayState::Maximised ? window.showMaximized()
+                                           : window.showNormal();
         pump();
     }
     void setClientSize(int width, int height)

@@ -21,6 +21,7 @@ struct FontSeen {
     std::string family;
     double points = 0;
     bool bold = false, italic = false;
+    bool operator==(const FontSeen&) const = default;
 };
 
 struct MenuEntry {
@@ -65,6 +66,11 @@ inline Box inkOf(const Picture& picture, Box area, Rgb colour, bool unlike = fal
 inline std::ostream& operator<<(std::ostream& out, const Rgb& c)
 {
     return out << '(' << c.red << ',' << c.green << ',' << c.blue << ')';
+}
+inline std::ostream& operator<<(std::ostream& out, const FontSeen& f)
+{
+    return out << f.family << ' ' << f.points << (f.bold ? " bold" : "")
+               << (f.italic ? " italic" : "");
 }
 inline std::ostream& operator<<(std::ostream& out, const Box& b)
 {

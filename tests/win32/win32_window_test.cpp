@@ -14,7 +14,7 @@ TEST_F(WindowTest, PlacesFontsAndTheRestoredSizeFollowTheDpi)
     const int dpi = setting ? std::atoi(setting) : 96;
     ASSERT_EQ(static_cast<int>(window.dpi()), dpi);
     auto scaled = [dpi](int twips) { return MulDiv(twips, dpi, 1440); };
-    restore();
+    showAs(DisplayState::Normal);
     EXPECT_EQ(client(), (Box{0, 0, scaled(11880), scaled(8310)}));
     for (const ExpectedControl& c : expected::controls) {
         SCOPED_TRACE(c.name);

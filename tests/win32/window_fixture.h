@@ -212,17 +212,16 @@ protected:
         pump();
     }
 
-    void show(int how)
+    void showAs(DisplayState state)
     {
-        ShowWindow(window.handle(), how);
+        ShowWindow(window.handle(), state == DisplayState::Minimised   ? SW_MINIMIZE
+                                    : state == DisplayState::Maximised ? SW_MAXIMIZE
+                                                                       : SW_RESTORE);
         pump();
     }
-    void restore() { show(SW_RESTORE); }
-    void minimise() { show(SW_MINIMIZE); }
-    void maximise() { show(SW_MAXIMIZE); }
     void setClientSize(int width, int height)
     {
-        restore();
+        showAs(DisplayState::Normal);
         RECT frame{0, 0, width, height};
         AdjustWindowRectEx(&frame, WS_OVERLAPPEDWINDOW, TRUE, 0);
         SetWindowPos(window.handle(), nullptr, 0, 0, frame.right - frame.left,
