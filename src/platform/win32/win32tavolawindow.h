@@ -69,6 +69,7 @@ private:
     RECT placeOf(const ControlLayout& entry) const;
     void fitLabel(Control control);
     void growCanvas(int width, int height);
+    void forgetUncovered(int width, int height);
     void paint(HDC target, const RECT& area);
     void paintLabel(HDC dc, const ControlLayout& entry);
     void drawButton(const DRAWITEMSTRUCT& item);
