@@ -171,16 +171,13 @@ protected:
         }
         pump();
     }
-    void click(Control id)
+    void send(HWND to, UINT message, WPARAM w = 0, LPARAM l = 0)
     {
-        SendMessageW(control(id), BM_CLICK, 0, 0);
+        SendMessageW(to, message, w, l);
         pump();
     }
-    void holdDown(Control id, bool down)
-    {
-        SendMessageW(control(id), BM_SETSTATE, down, 0);
-        pump();
-    }
+    void click(Control id) { send(control(id), BM_CLICK); }
+    void holdDown(Control id, bool down) { send(control(id), BM_SETSTATE, down); }
     void selectAllAnswer() { SendMessageW(control(Control::txtAnswer), EM_SETSEL, 0, -1); }
     void setClipboard(const std::string& text)
     {
@@ -208,8 +205,7 @@ protected:
     void paste(const std::string& text)
     {
         setClipboard(text);
-        SendMessageW(control(Control::txtAnswer), WM_PASTE, 0, 0);
-        pump();
+        send(control(Control::txtAnswer), WM_PASTE);
     }
 
     void showAs(DisplayState state)
@@ -239,11 +235,7 @@ protected:
         DestroyWindow(other);
         EXPECT_EQ(GetActiveWindow(), window.handle());
     }
-    void closeBox()
-    {
-        SendMessageW(window.handle(), WM_SYSCOMMAND, SC_CLOSE, 0);
-        pump();
-    }
+    void closeBox() { send(window.handle(), WM_SYSCOMMAND, SC_CLOSE); }
 
     std::vector<MenuEntry> menu() const
     {
@@ -273,18 +265,8 @@ protected:
         static std::string* into = nullptr;
         into = &shown;
         SetTimer(nullptr, 0, 20, [](HWND, UINT, UINT_PTR timer, DWORD) {
-            HWND box = nullptr;
-            EnumThreadWindows(
-                GetCurrentThreadId(),
-                [](HWND found, LPARAM result) {
-                    wchar_t name[16] = {};
-                    GetClassNameW(found, name, 16);
-                    if (std::wcscmp(name, L"#32770") || !IsWindowVisible(found)) return TRUE;
-                    *reinterpret_cast<HWND*>(result) = found;
-                    return FALSE;
-                },
-                reinterpret_cast<LPARAM>(&box));
-            if (!box) return;
+            const HWND box = FindWindowW(L"#32770", nullptr);
+            if (!box || !IsWindowVisible(box)) return;
             KillTimer(nullptr, timer);
             wchar_t text[512] = {};
             GetDlgItemTextW(box, 0xFFFF, text, 512);
