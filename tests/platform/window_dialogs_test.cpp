@@ -60,42 +60,26 @@ TEST(QtDialogs, NewGameQuestionDefaultsToNoAndOnlyItsButtonsCloseIt)
     EXPECT_TRUE(stayedOpen) << "neither Escape nor the close box answers";
 }
 
-struct SeenDialog {
-    bool hasIcon = false;
-    QPoint centre;
-};
-
-// Looks at the modal dialog as soon as it is open, then closes it.
-void inspectTheNextDialog(SeenDialog& seen)
-{
-    seen = {};
-    QTimer::singleShot(0, [&seen] {
-        QWidget* dialog = QApplication::activeModalWidget();
-        ASSERT_NE(dialog, nullptr);
-        seen.hasIcon = !dialog->windowIcon().pixmap(32).isNull();
-        seen.centre = dialog->frameGeometry().center();
-        dialog->close();
-    });
-}
-
 TEST_F(WindowTest, DialogsCarryTheIconAndAreCentredOnTheScreenThenOnTheWindow)
 {
     QtDialogs real(&window);
-    const QPoint screenCentre = QApplication::primaryScreen()->availableGeometry().center();
-    SeenDialog seen;
-    inspectTheNextDialog(seen);
+    auto expectCentredOn = [](std::function<QPoint()> centre) {
+        onNextDialog([centre](QWidget* dialog) {
+            EXPECT_FALSE(dialog->windowIcon().pixmap(32).isNull());
+            EXPECT_LE((dialog->frameGeometry().center() - centre()).manhattanLength(), 4);
+            dialog->close();
+        });
+    };
+    // The very first dialog, the window still hidden.
+    expectCentredOn([] { return QApplication::primaryScreen()->availableGeometry().center(); });
     real.inputBox("Come ti chiami?");
-    EXPECT_TRUE(seen.hasIcon) << "the very first dialog";
-    EXPECT_LE((seen.centre - screenCentre).manhattanLength(), 4) << "window still hidden";
 
     start();
-    window.showNormal();
+    showAs(DisplayState::Normal);
     window.setGeometry(420, 300, 360, 260);
-    QApplication::processEvents();
-    inspectTheNextDialog(seen);
+    pump();
+    expectCentredOn([this] { return window.frameGeometry().center(); });
     real.message("Ciao");
-    EXPECT_TRUE(seen.hasIcon);
-    EXPECT_LE((seen.centre - window.frameGeometry().center()).manhattanLength(), 4);
 }
 
 TEST(QtTranslations, DialogButtonsSpeakItalianOnAnItalianDesktop)
