@@ -22,23 +22,6 @@ TEST_F(WindowScaleTest, RunsAtTheRequestedScale)
     EXPECT_DOUBLE_EQ(ratio, requested);
 }
 
-TEST_F(WindowScaleTest, ControlsKeepTheirColoursAndFrames)
-{
-    setClientSize(792, 554);
-    const Picture image = grab();
-    const Box factor = placeOf(Control::lblNum1);
-    EXPECT_EQ(image.at(factor.left + 2, factor.bottom() - 2), expected::yellow);
-    EXPECT_EQ(image.at(factor.left, factor.top), (Rgb{0, 0, 0})) << "its frame";
-    const Box box = placeOf(Control::txtAnswer);
-    EXPECT_EQ(image.at(box.left + box.width / 2 + 80, box.top + box.height / 2),
-              (Rgb{255, 255, 128}));
-    for (Control id : {Control::cmdNext, Control::cmdExit}) {
-        const Box r = placeOf(id);
-        EXPECT_EQ(image.at(r.left + r.width / 2, r.bottom() - 3),
-                  *expected::controls[indexOf(id)].back);
-    }
-}
-
 TEST_F(WindowScaleTest, PicturesAndPointersAreRenderedAtTheScreensResolution)
 {
     auto* next = qobject_cast<PictureButton*>(window.control(Control::cmdNext));

@@ -72,6 +72,7 @@ TEST_F(WindowLayoutTest, EveryControlHasItsPlaceCaptionFontAndTooltip)
 
 TEST_F(WindowLayoutTest, ControlsShowTheirColoursBackgroundsFramesAndAlignment)
 {
+    setClientSize(792, 554); // all of it in sight, at any display scale
     // Empty captions get some text, so that their colour and alignment show.
     for (Control id : {Control::lblNum1, Control::lblNum2})
         window.setCaption(id, "8");
