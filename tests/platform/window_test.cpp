@@ -314,17 +314,17 @@ TEST_F(WindowTest, MinimisingRenamesTheWindowAndNoReactivationPosesAQuestion)
     start();
     type("1");
     const std::string asked = question(window);
+    // Another program's window comes to the front, then this one again.
+    reactivate();
+    EXPECT_EQ(window.answerText(), "1") << "the open question stays";
+    EXPECT_EQ(question(window), asked);
+
     showAs(DisplayState::Normal);
     EXPECT_EQ(windowCaption(), "Gioca con la tavola pitagorica");
     showAs(DisplayState::Minimised);
     EXPECT_EQ(windowCaption(), "Giocare con la tavola pitagorica");
     showAs(DisplayState::Maximised);
     EXPECT_EQ(windowCaption(), "Giocare con la tavola pitagorica");
-
-    // Another program's window comes to the front, then this one again.
-    reactivate();
-    EXPECT_EQ(window.answerText(), "1") << "the open question stays";
-    EXPECT_EQ(question(window), asked);
 }
 
 TEST_F(WindowTest, TheClockTicksEverySecondAndAgainAfterANewGameFromTheMenu)
