@@ -117,7 +117,12 @@ TEST_F(WindowLayoutTest, ControlsShowTheirColoursBackgroundsFramesAndAlignment)
         else
             EXPECT_LE(leftGap, 4) << "left";
     }
+    // The Win32 window fits such labels to their caption at once: no room left to tell.
+#ifdef _WIN32
     EXPECT_GE(aligned, 5);
+#else
+    EXPECT_GE(aligned, 8);
+#endif
 }
 
 TEST_F(WindowLayoutTest, FittingLabelsFollowTheirCaptionAndTheOthersWrapWithinTheirSize)
