@@ -4,6 +4,8 @@
 #include "game/controls.h"
 #include "support/expected_layout.h"
 
+#include <algorithm>
+#include <ostream>
 #include <string>
 #include <vector>
 

@@ -12,7 +12,6 @@
 #include "support/window_probe.h"
 
 #include <commctrl.h>
-#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <cstring>
