@@ -4,9 +4,9 @@
 accessibility bus to what a screen reader is told: each focus, with the name, role and
 description it would speak. Then types into the answer box with real X key events.
 
-Argument: the game program (it takes a record directory). Each run has its own display,
-runtime directory and D-Bus session, so runs side by side never share an accessibility
-bus. Prints the transcript of what is spoken and the outcome of each key."""
+Argument: the game program itself; its own record goes to a temporary home. Each run
+has its own display, runtime directory and D-Bus session, so runs side by side never share
+an accessibility bus. Prints the transcript of what is spoken and the outcome of each key."""
 
 import os
 import re
@@ -156,9 +156,10 @@ def in_session(program):
         pyatspi.Registry.registerEventListener(
             on_property, "object:property-change:accessible-name",
             "object:property-change:accessible-description")
-        env = dict(os.environ, LANG="C.UTF-8", HOME=records)
+        # Nothing is saved: the game is never ended by Exit or time-up.
+        env = dict(os.environ, LANG="C.UTF-8", HOME=records, XDG_DATA_HOME=records)
         env.pop("QT_QPA_PLATFORM", None)
-        game = subprocess.Popen([program, records], env=env)
+        game = subprocess.Popen([program], env=env)
         play(display)
         type_keys(display)
     except Stopped:

@@ -1,37 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/qt/qtdialogs.h"
+#include "platform/qt/translations.h"
 #include "support/window_fixture.h"
 
-#include <QInputDialog>
-#include <QLineEdit>
-#include <QMessageBox>
+#include <QLocale>
 #include <QPushButton>
-#include <QTimer>
-
-namespace {
-
-// Does act on the next modal dialog as soon as it shows, from inside its event loop.
-void onNextDialog(std::function<void(QWidget*)> act)
-{
-    auto* poll = new QTimer;
-    QObject::connect(poll, &QTimer::timeout, [poll, act] {
-        QWidget* dialog = QApplication::activeModalWidget();
-        if (!dialog || !dialog->isVisible()) return;
-        poll->stop();
-        poll->deleteLater();
-        act(dialog);
-    });
-    poll->start(10);
-}
-
-// A key pressed by the player goes to whatever has the focus in the dialog.
-void press(QWidget* dialog, Qt::Key key)
-{
-    QWidget* focus = QApplication::focusWidget();
-    QTest::keyClick(focus && dialog->isAncestorOf(focus) ? focus : dialog, key);
-}
-
-} // namespace
+#include <QScreen>
+#include <QTranslator>
 
 TEST(QtDialogs, UntitledDialogsCarryTheApplicationsTitleAndInputIsEmptyUnlessOk)
 {
@@ -44,7 +19,7 @@ TEST(QtDialogs, UntitledDialogsCarryTheApplicationsTitleAndInputIsEmptyUnlessOk)
             close(dialog);
         });
     };
-    auto enter = [](QWidget* dialog) { press(dialog, Qt::Key_Return); };
+    auto enter = [](QWidget* dialog) { pressIn(dialog, Qt::Key_Return); };
     typeThen(enter);
     dialogs.message("Ciao");
     typeThen(enter);
@@ -53,7 +28,7 @@ TEST(QtDialogs, UntitledDialogsCarryTheApplicationsTitleAndInputIsEmptyUnlessOk)
     EXPECT_EQ(dialogs.inputBox("Come ti chiami?"), "Anna");
     EXPECT_EQ(titles, QStringList({"Moltiplix", "Data 07/12/2026 10:45:01", "Moltiplix"}));
 
-    typeThen([](QWidget* dialog) { press(dialog, Qt::Key_Escape); });
+    typeThen([](QWidget* dialog) { pressIn(dialog, Qt::Key_Escape); });
     EXPECT_EQ(dialogs.inputBox("Come ti chiami?"), "") << "cancelled";
     typeThen([](QWidget* dialog) { dialog->close(); });
     EXPECT_EQ(dialogs.inputBox("Come ti chiami?"), "") << "closed by its close box";
@@ -68,14 +43,14 @@ TEST(QtDialogs, NewGameQuestionDefaultsToNoAndOnlyItsButtonsCloseIt)
         EXPECT_EQ(box->icon(), QMessageBox::Question);
         EXPECT_EQ(box->windowTitle(), "INIZIARE NUOVA GARA");
         EXPECT_EQ(box->text(), "INIZIAMO UNA NUOVA GARA  ?");
-        press(dialog, Qt::Key_Return);
+        pressIn(dialog, Qt::Key_Return);
     });
     EXPECT_FALSE(dialogs.askYesNo("INIZIAMO UNA NUOVA GARA  ?", "INIZIARE NUOVA GARA"))
         << "Enter answers No";
 
     bool stayedOpen = false;
     onNextDialog([&stayedOpen](QWidget* dialog) {
-        press(dialog, Qt::Key_Escape);
+        pressIn(dialog, Qt::Key_Escape);
         dialog->close();
         QApplication::processEvents();
         stayedOpen = dialog->isVisible();
@@ -85,17 +60,34 @@ TEST(QtDialogs, NewGameQuestionDefaultsToNoAndOnlyItsButtonsCloseIt)
     EXPECT_TRUE(stayedOpen) << "neither Escape nor the close box answers";
 }
 
-TEST_F(WindowTest, AFatalErrorIsShownThenEndsTheProgramWithStatusOne)
+TEST_F(WindowTest, DialogsCarryTheIconAndAreCentredOnTheScreenThenOnTheWindow)
 {
-    // A record file that cannot be read: a directory stands in its place.
-    std::filesystem::create_directory(records.path() / "tavrec.txt");
-    QString shown;
-    onNextDialog([&shown](QWidget* dialog) {
-        shown = static_cast<QMessageBox*>(dialog)->text();
-        press(dialog, Qt::Key_Return);
-    });
+    QtDialogs real(&window);
+    auto expectCentredOn = [](std::function<QPoint()> centre) {
+        onNextDialog([centre](QWidget* dialog) {
+            EXPECT_FALSE(dialog->windowIcon().pixmap(32).isNull());
+            EXPECT_LE((dialog->frameGeometry().center() - centre()).manhattanLength(), 4);
+            dialog->close();
+        });
+    };
+    // The very first dialog, the window still hidden.
+    expectCentredOn([] { return QApplication::primaryScreen()->availableGeometry().center(); });
+    real.inputBox("Come ti chiami?");
+
     start();
-    EXPECT_TRUE(shown.contains("tavrec.txt")) << shown.toStdString();
-    EXPECT_EQ(exitStatus, 1);
-    EXPECT_FALSE(window.timer()->isActive());
+    showAs(DisplayState::Normal);
+    window.setGeometry(420, 300, 360, 260);
+    pump();
+    expectCentredOn([this] { return window.frameGeometry().center(); });
+    real.message("Ciao");
+}
+
+TEST(QtTranslations, DialogButtonsSpeakItalianOnAnItalianDesktop)
+{
+    ASSERT_TRUE(installQtTranslations(*QCoreApplication::instance(), QLocale(QLocale::Italian)));
+    QMessageBox box(QMessageBox::Question, "t", "p", QMessageBox::Yes | QMessageBox::No);
+    EXPECT_EQ(box.button(QMessageBox::Yes)->text().remove('&'), QString::fromUtf8("Sì"));
+    EXPECT_EQ(box.button(QMessageBox::No)->text().remove('&'), "No");
+    for (QTranslator* translator : QCoreApplication::instance()->findChildren<QTranslator*>())
+        QCoreApplication::removeTranslator(translator);
 }

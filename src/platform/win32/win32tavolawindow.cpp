@@ -455,6 +455,17 @@ void Win32TavolaWindow::growCanvas(int width, int height)
     canvasSize_ = needed;
 }
 
+// What the client area no longer covers is lost: growing back uncovers the background.
+void Win32TavolaWindow::forgetUncovered(int width, int height)
+{
+    const HBRUSH brush = CreateSolidBrush(backColor_);
+    const RECT right{width, 0, canvasSize_.cx, canvasSize_.cy};
+    const RECT below{0, height, width, canvasSize_.cy};
+    FillRect(canvas_, &right, brush);
+    FillRect(canvas_, &below, brush);
+    DeleteObject(brush);
+}
+
 void Win32TavolaWindow::setBackColor(Rgb color)
 {
     backColor_ = toColorRef(color);
@@ -483,8 +494,10 @@ void Win32TavolaWindow::fillBox(int x1, int y1, int x2, int y2, Rgb color)
         return static_cast<int>((static_cast<long long>(y) * client.bottom + scaleHeight_ / 2) /
                                 scaleHeight_);
     };
-    RECT box{std::min(x1, x2), toPixelsY(std::min(y1, y2)), std::max(x1, x2),
-             toPixelsY(std::max(y1, y2))};
+    // Clipped to the client area: what lies beyond it is lost, as on a resize.
+    RECT box{std::min(x1, x2), toPixelsY(std::min(y1, y2)),
+             std::min<LONG>(std::max(x1, x2), client.right),
+             std::min<LONG>(toPixelsY(std::max(y1, y2)), client.bottom)};
     if (box.right <= box.left || box.bottom <= box.top) return;
     const HBRUSH brush = CreateSolidBrush(toColorRef(color));
     FillRect(canvas_, &box, brush);
@@ -725,6 +738,7 @@ LRESULT Win32TavolaWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lPa
         return 1;
     case WM_SIZE:
         growCanvas(LOWORD(lParam), HIWORD(lParam));
+        if (wParam != SIZE_MINIMIZED) forgetUncovered(LOWORD(lParam), HIWORD(lParam));
         if (events_) run([this] { events_->Form_Resize(); });
         return 0;
     case WM_TIMER:

@@ -32,6 +32,7 @@ public:
     HWND controlHandle(Control control) const { return handles_[indexOf(control)]; }
     // Where a control stands now, in client pixels (fitted labels included).
     RECT controlRect(Control control) const;
+    HFONT controlFont(Control control) const { return fonts_[indexOf(control)]; }
     UINT dpi() const { return dpi_; }
 
     std::string caption(Control control) const override;
@@ -68,6 +69,7 @@ private:
     RECT placeOf(const ControlLayout& entry) const;
     void fitLabel(Control control);
     void growCanvas(int width, int height);
+    void forgetUncovered(int width, int height);
     void paint(HDC target, const RECT& area);
     void paintLabel(HDC dc, const ControlLayout& entry);
     void drawButton(const DRAWITEMSTRUCT& item);

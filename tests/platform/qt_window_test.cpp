@@ -1,0 +1,80 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// What only the Qt window has: the faces behind the fonts it asks for, its pointers and
+// icon, and what assistive technologies read.
+#include "support/window_fixture.h"
+
+#include <QAccessible>
+#include <QAccessibleInterface>
+#include <QFontInfo>
+#include <QScreen>
+
+namespace {
+
+QString accessibleName(QWidget* widget)
+{
+    return QAccessible::queryAccessibleInterface(widget)->text(QAccessible::Name);
+}
+
+} // namespace
+
+TEST_F(WindowTest, FacesPointersAndIconAreTheGamesOwn)
+{
+    window.load();
+    window.show();
+    EXPECT_FALSE(window.windowIcon().isNull());
+    for (const ExpectedControl& c : expected::controls) {
+        SCOPED_TRACE(c.name);
+        QWidget* w = window.control(c.id);
+        const bool ownPointer = c.id == Control::lblMessage || c.id == Control::cmdNext;
+        EXPECT_EQ(w->testAttribute(Qt::WA_SetCursor), ownPointer || c.id == Control::txtAnswer);
+        if (ownPointer) {
+            EXPECT_EQ(w->cursor().shape(), Qt::BitmapCursor);
+            EXPECT_NE(w->cursor().pixmap().toImage(),
+                      window.surface()->cursor().pixmap().toImage());
+        }
+        // Metric twins of the faces asked for, so that captions take the room they should.
+        const QString face = QFontInfo(w->font()).family();
+        if (QString(c.family) == "Arial") {
+            EXPECT_EQ(face, "Liberation Sans");
+        }
+        if (QString(c.family) == "Times New Roman") {
+            EXPECT_EQ(face, "Liberation Serif");
+        }
+    }
+}
+
+TEST_F(WindowTest, EveryControlHasOneNameThatSaysWhatItShowsOnce)
+{
+    start();
+    for (const ExpectedControl& c : expected::controls) {
+        SCOPED_TRACE(c.name);
+        const QString name = accessibleName(window.control(c.id));
+        EXPECT_FALSE(name.isEmpty());
+        // Voice control goes by the words on screen: "&" only marks the access key.
+        const QString shown = QString::fromStdString(window.caption(c.id)).remove('&').simplified();
+        if (!shown.isEmpty()) {
+            EXPECT_EQ(name.count(shown), 1) << name.toStdString();
+        }
+    }
+    EXPECT_EQ(accessibleName(window.control(Control::cmdNext)), "Nuovo calcolo");
+    EXPECT_EQ(accessibleName(window.control(Control::cmdExit)), "Exit");
+}
+
+// What is spoken at each focus is heard on the real bus by ScreenReaderPlay; the rest of
+// the window is read on demand.
+TEST_F(WindowTest, TheQuestionMessageCountsAndClockCanBeReadOnDemand)
+{
+    start();
+    const QString first = QString::fromStdString(window.caption(Control::lblNum1));
+    QWidget* factor = window.control(Control::lblNum1);
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(factor)->role(), QAccessible::StaticText);
+    EXPECT_EQ(accessibleName(factor), "Primo fattore: " + first);
+    EXPECT_EQ(accessibleName(window.control(Control::Label2)), "per: X");
+    type(product() == "1" ? "2" : "1");
+    press(Key::Enter);
+    EXPECT_EQ(accessibleName(window.control(Control::lblMessage)),
+              QString::fromStdString("Messaggio: Sbagliato!! " + product()));
+    EXPECT_EQ(accessibleName(window.control(Control::lblScore1)), "Risposte errate: 1");
+    EXPECT_EQ(accessibleName(window.control(Control::Label6)), "Risposte esatte");
+    EXPECT_EQ(accessibleName(window.control(Control::lblconto)), "Tempo restante: 00:15:00");
+}
