@@ -67,7 +67,8 @@ private:
     {
         if (name_ != "moltiplix") return name_;
         if (size.width() <= 16) return "moltiplix-16";
-        return size.width() <= 24 ? "moltiplix-24" : name_;
+        if (size.width() <= 24) return "moltiplix-24";
+        return name_;
     }
 
     std::string name_;
