@@ -1,35 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// What only the Win32 window has: the monitor's dpi, pointers the system asks for, the
-// paste without a character, and the record files in the ANSI code page.
+// What only the Win32 window has: pointers the system asks for, and the paste without
+// a character.
 #include "window_fixture.h"
-
-#include <cmath>
-#include <cstdlib>
-
-// Run at 96 dpi (792 x 554 restored) and again at 144 dpi (tests/win32/at_dpi.sh).
-TEST_F(WindowTest, PlacesFontsAndTheRestoredSizeFollowTheDpi)
-{
-    start();
-    const char* setting = std::getenv("EXPECTED_DPI");
-    const int dpi = setting ? std::atoi(setting) : 96;
-    ASSERT_EQ(static_cast<int>(window.dpi()), dpi);
-    auto scaled = [dpi](int twips) { return MulDiv(twips, dpi, 1440); };
-    showAs(DisplayState::Normal);
-    EXPECT_EQ(client(), (Box{0, 0, scaled(11880), scaled(8310)}));
-    for (const ExpectedControl& c : expected::controls) {
-        SCOPED_TRACE(c.name);
-        const Box place = placeOf(c.id);
-        EXPECT_EQ(place.left, scaled(c.left));
-        EXPECT_EQ(place.top, scaled(c.top));
-        if (!c.fits) {
-            EXPECT_EQ(place.width, scaled(c.width));
-            EXPECT_EQ(place.height, scaled(c.height));
-        }
-        if (c.id != Control::Image1) {
-            EXPECT_LE(std::abs(fontOf(c.id).points - c.points) * dpi / 72, 0.5);
-        }
-    }
-}
 
 TEST_F(WindowTest, PointersFollowTheMouse)
 {
@@ -76,16 +48,4 @@ TEST_F(WindowTest, ShiftInsertPastesNothingIntoTheBox)
     keys[VK_SHIFT] = 0;
     SetKeyboardState(keys);
     EXPECT_EQ(window.answerText(), "12");
-}
-
-TEST_F(WindowTest, TheRecordIsSavedInTheAnsiCodePage)
-{
-    ASSERT_EQ(GetACP(), 1252u) << "run with an Italian or Western locale";
-    start("Niccol\xC3\xB2");
-    type(product());
-    press(Key::Enter);
-    click(Control::cmdExit);
-    ASSERT_EQ(exitStatus, 0);
-    EXPECT_EQ(readBytes(records.path() / "tavrec.txt"), "1\r\n");
-    EXPECT_EQ(readBytes(records.path() / "ntavrec.txt"), "Niccol\xF2\r\n");
 }
