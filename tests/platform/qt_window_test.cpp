@@ -51,7 +51,7 @@ TEST_F(WindowTest, FacesPointersAndIconAreTheGamesOwn)
     }
 }
 
-TEST_F(WindowTest, EveryControlHasOneNameThatSaysWhatItShowsOnce)
+TEST_F(WindowTest, EveryControlHasOneNameThatSaysWhatItShowsAndCanBeReadOnDemand)
 {
     start();
     for (const ExpectedControl& c : expected::controls) {
@@ -66,13 +66,9 @@ TEST_F(WindowTest, EveryControlHasOneNameThatSaysWhatItShowsOnce)
     }
     EXPECT_EQ(accessibleName(window.control(Control::cmdNext)), "Nuovo calcolo");
     EXPECT_EQ(accessibleName(window.control(Control::cmdExit)), "Exit");
-}
 
-// What is spoken at each focus is heard on the real bus by ScreenReaderPlay; the rest of
-// the window is read on demand.
-TEST_F(WindowTest, TheQuestionMessageCountsAndClockCanBeReadOnDemand)
-{
-    start();
+    // What is spoken at each focus is heard on the real bus by ScreenReaderPlay; the rest
+    // of the window is read on demand.
     const QString first = QString::fromStdString(window.caption(Control::lblNum1));
     QWidget* factor = window.control(Control::lblNum1);
     EXPECT_EQ(QAccessible::queryAccessibleInterface(factor)->role(), QAccessible::StaticText);

@@ -59,6 +59,11 @@ protected:
     void pump() { QApplication::processEvents(); }
     void pumpFor(int milliseconds) { QTest::qWait(milliseconds); }
     std::string product() const { return std::to_string(tavola.state().expectedAnswer.value()); }
+    // Logical pixels, and fonts in points as asked for, at every display scale.
+    int dpi() const { return 96; }
+    double asAsked(double points) const { return points; }
+    static constexpr int labelsWithRoomToAlign = 8;
+    static constexpr const char* zoeAsStored = "Zo\xC3\xAB\r\n"; // UTF-8 on this system
 
     template <typename T = QWidget> T* widget(Control id) const
     {
@@ -184,13 +189,6 @@ protected:
             pressIn(dialog, Qt::Key_Return);
         });
     }
-    StoredRecord reopenedRecord()
-    {
-        LocalRecordStore again{directory};
-        again.locate();
-        return again.open();
-    }
-
     static Rgb rgbOf(const QColor& c) { return {c.red(), c.green(), c.blue()}; }
 
     TempDir records;

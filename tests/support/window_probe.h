@@ -40,9 +40,15 @@ struct Picture {
     Rgb at(int x, int y) const { return pixels[static_cast<std::size_t>(y * width + x)]; }
 };
 
-inline Box pixelsOf(const ExpectedControl& c)
+// Twips to pixels at a dpi, rounded to the nearest as Windows' MulDiv does.
+inline int scaled(int twips, int dpi)
 {
-    return {c.left / 15, c.top / 15, c.width / 15, c.height / 15};
+    return (twips * dpi + 720) / 1440;
+}
+
+inline Box pixelsOf(const ExpectedControl& c, int dpi)
+{
+    return {scaled(c.left, dpi), scaled(c.top, dpi), scaled(c.width, dpi), scaled(c.height, dpi)};
 }
 
 inline bool isLabel(Control id)

@@ -14,14 +14,24 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <optional>
+#include <utility>
 
 // The real Win32 window, driven by window messages, with scripted dialogs and its record
 // in a temporary directory: the probe the shared window scenarios use.
 class WindowTest : public ::testing::Test {
 protected:
     void SetUp() override { window.setEvents(&tavola); }
+    // Run again at 144 dpi (tests/win32/at_dpi.sh), which must really have taken effect.
+    void TearDown() override
+    {
+        if (const char* want = std::getenv("EXPECTED_DPI")) {
+            EXPECT_EQ(dpi(), std::atoi(want));
+        }
+    }
 
     void start(const std::string& name = "Anna", const std::string& limit = "10")
     {
@@ -55,6 +65,12 @@ protected:
             pump(10);
     }
     std::string product() const { return std::to_string(tavola.state().expectedAnswer.value()); }
+    int dpi() const { return static_cast<int>(window.dpi()); }
+    // A font is asked for in whole pixels at the monitor's dpi.
+    double asAsked(double points) const { return std::round(points * dpi() / 72) * 72.0 / dpi(); }
+    // This window fits such labels to their caption at once: little room left to tell.
+    static constexpr int labelsWithRoomToAlign = 5;
+    static constexpr const char* zoeAsStored = "Zo\xEB\r\n"; // the ANSI code page, Windows-1252
 
     HWND control(Control id) const { return window.controlHandle(id); }
     Box placeOf(Control id) const
@@ -150,26 +166,20 @@ protected:
     }
     void press(Key key)
     {
+        // Each key as the message it arrives as: Ctrl with a letter types a character.
+        static const std::pair<UINT, WPARAM> strokes[] = {
+            {WM_KEYDOWN, VK_RETURN}, {WM_KEYDOWN, VK_RETURN}, {WM_KEYDOWN, VK_SPACE},
+            {WM_KEYDOWN, VK_TAB},    {WM_KEYDOWN, VK_BACK},   {WM_CHAR, 3},
+            {WM_CHAR, 24},           {WM_CHAR, 22},           {WM_SYSCHAR, 'n'},
+            {WM_SYSCHAR, 'x'}};
+        const auto [message, code] = strokes[static_cast<int>(key)];
         const HWND focus = GetFocus();
-        switch (key) {
-        case Key::CtrlC:
-        case Key::CtrlX:
-        case Key::CtrlV: // the characters these shortcuts type
-            PostMessageW(focus, WM_CHAR, key == Key::CtrlC ? 3 : key == Key::CtrlX ? 24 : 22, 0);
-            break;
-        case Key::AltN:
-        case Key::AltX:
-            PostMessageW(focus, WM_SYSCHAR, key == Key::AltN ? 'n' : 'x', 1 << 29);
-            break;
-        default: {
-            const WPARAM vk = key == Key::Space       ? VK_SPACE
-                              : key == Key::Tab       ? VK_TAB
-                              : key == Key::Backspace ? VK_BACK
-                                                      : VK_RETURN;
+        if (message != WM_KEYDOWN) {
+            PostMessageW(focus, message, code, message == WM_SYSCHAR ? 1 << 29 : 0);
+        } else {
             const LPARAM extended = key == Key::KeypadEnter ? 1 << 24 : 0;
-            PostMessageW(focus, WM_KEYDOWN, vk, extended | 1);
-            PostMessageW(focus, WM_KEYUP, vk, extended | 1 | 0xC0000000);
-        }
+            PostMessageW(focus, WM_KEYDOWN, code, extended | 1);
+            PostMessageW(focus, WM_KEYUP, code, extended | 1 | 0xC0000000);
         }
         pump();
     }
@@ -276,13 +286,6 @@ protected:
             PostMessageW(box, WM_COMMAND, IDOK, 0);
         });
     }
-    StoredRecord reopenedRecord()
-    {
-        WindowsRecordStore again{{records.path().string()}, {}};
-        again.locate();
-        return again.open();
-    }
-
     TempDir records;
     ScriptedDialogs dialogs;
     SeededRandom random;
