@@ -11,8 +11,6 @@ namespace records {
 
 namespace {
 
-constexpr std::string_view byteOrderMark = "\xEF\xBB\xBF";
-
 bool isContinuation(char c)
 {
     return (static_cast<std::uint8_t>(c) & 0xC0) == 0x80;

@@ -17,6 +17,8 @@ inline constexpr char separator = '/';
 inline constexpr std::string_view scoreFileName = "tavrec.txt";
 inline constexpr std::string_view nameFileName = "ntavrec.txt";
 inline constexpr std::string_view lineEnd = "\r\n";
+// What Notepad puts before UTF-8 text; not part of the record.
+inline constexpr std::string_view byteOrderMark = "\xEF\xBB\xBF";
 // Larger files are read only this far: a record line is a few bytes.
 inline constexpr std::size_t readLimit = 64 * 1024;
 // The longest name saved, in characters; the name box takes no more.

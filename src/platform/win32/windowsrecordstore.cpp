@@ -137,11 +137,10 @@ bool usable(const std::string& directory, std::string& reasons)
 // and its mark must not turn a record of 12 into 0.
 std::string readRecordFile(const std::string& path)
 {
-    constexpr std::string_view byteOrderMark = "\xEF\xBB\xBF";
     const std::string bytes = readWholeFile(path, records::readLimit);
-    const std::string_view text(bytes);
-    if (text.starts_with(byteOrderMark) && isValidUtf8(text.substr(byteOrderMark.size())))
-        return std::string(text.substr(byteOrderMark.size()));
+    const std::string_view text(bytes), mark = records::byteOrderMark;
+    if (text.starts_with(mark) && isValidUtf8(text.substr(mark.size())))
+        return std::string(text.substr(mark.size()));
     return ansiToUtf8(bytes);
 }
 
