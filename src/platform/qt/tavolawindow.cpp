@@ -255,9 +255,9 @@ std::string TavolaWindow::caption(Control id) const
 void TavolaWindow::setCaption(Control id, std::string_view text)
 {
     QWidget* widget = control(id);
-    if (auto* label = qobject_cast<CaptionLabel*>(widget)) {
+    if (auto* label = qobject_cast<CaptionLabel*>(widget))
         label->setCaption(text);
-    } else if (auto* box = qobject_cast<QLineEdit*>(widget))
+    else if (auto* box = qobject_cast<QLineEdit*>(widget))
         box->setText(fromUtf8(text));
     else if (auto* button = qobject_cast<QAbstractButton*>(widget))
         button->setText(fromUtf8(text));
