@@ -7,19 +7,9 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${BUILD_DIR:-build-package}
 
-needed=(cmake g++ make pkg-config qt6-base-dev qt6-svg-dev libgl-dev dpkg-dev file)
-missing=()
-for package in "${needed[@]}"; do
-    dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' ||
-        missing+=("$package")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-    sudo=""
-    [ "$(id -u)" -ne 0 ] && sudo="sudo"
-    export DEBIAN_FRONTEND=noninteractive
-    $sudo apt-get update -q >&2
-    $sudo apt-get install -y -q --no-install-recommends "${missing[@]}" >&2
-fi
+# The progress goes to stderr: stdout is the package's path alone.
+scripts/install-deps.sh --only cmake g++ make pkg-config qt6-base-dev qt6-svg-dev libgl-dev \
+    dpkg-dev file >&2
 
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DMOLTIPLIX_TESTS=OFF >&2
 cmake --build "$build" -j"$(nproc)" >&2

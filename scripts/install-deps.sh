@@ -1,16 +1,20 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Installs the Debian packages the game needs to build, run and be tested, when missing.
-# Extra package names can be passed as arguments.
+# Extra package names can be passed as arguments; after --only, just those.
 set -euo pipefail
 
-packages=(
-    cmake g++ make pkg-config
-    qt6-base-dev qt6-svg-dev qt6-translations-l10n libgl-dev
-    googletest libgtest-dev libgmock-dev
-    fonts-liberation fonts-dejavu-core
-    "$@"
-)
+if [ "${1:-}" = --only ]; then
+    packages=("${@:2}")
+else
+    packages=(
+        cmake g++ make pkg-config
+        qt6-base-dev qt6-svg-dev qt6-translations-l10n libgl-dev
+        googletest libgtest-dev libgmock-dev
+        fonts-liberation fonts-dejavu-core
+        "$@"
+    )
+fi
 
 missing=()
 for package in "${packages[@]}"; do
