@@ -181,9 +181,18 @@ TEST_F(WindowTest, AScreenReaderHearsEveryQuestionAndVerdictAndReadsEveryControl
     EXPECT_EQ(state.lVal & STATE_SYSTEM_UNAVAILABLE, STATE_SYSTEM_UNAVAILABLE);
     EXPECT_EQ(client->get_accState(childId(indexOf(Control::txtAnswer) + 1), &state), S_OK);
     EXPECT_EQ(state.lVal & STATE_SYSTEM_FOCUSED, STATE_SYSTEM_FOCUSED);
+    // Ids that name nothing: the box has no children, the window 23.
+    IDispatch* boxObject = nullptr;
+    IAccessible* box = nullptr;
+    ASSERT_EQ(client->get_accChild(childId(indexOf(Control::txtAnswer) + 1), &boxObject), S_OK);
+    boxObject->QueryInterface(__uuidof(IAccessible), reinterpret_cast<void**>(&box));
+    boxObject->Release();
     BSTR name = nullptr;
     for (VARIANT bad : {childId(-1), childId(static_cast<LONG>(controlCount) + 1), VARIANT{}})
         EXPECT_EQ(client->get_accName(bad, &name), E_INVALIDARG);
+    for (VARIANT bad : {childId(1), VARIANT{}})
+        EXPECT_EQ(box->get_accName(bad, &name), E_INVALIDARG);
+    box->Release();
 
     // A reader holding on after the window is gone is told so.
     window.unload();
