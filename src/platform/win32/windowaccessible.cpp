@@ -70,6 +70,8 @@ WindowAccessible::WindowAccessible(Win32TavolaWindow* window, HWND handle,
                                    std::optional<Control> control)
     : window_(window), handle_(handle), control_(control)
 {
+    // __uuidof throughout: MinGW's IID_IAccessible is data imported from oleacc.dll, which
+    // a static link reads as the import thunk's bytes.
     CreateStdAccessibleObject(handle, OBJID_CLIENT, __uuidof(IAccessible),
                               reinterpret_cast<void**>(&standard_));
 }
