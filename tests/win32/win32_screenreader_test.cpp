@@ -65,6 +65,8 @@ VARIANT childId(LONG id)
 TEST_F(WindowTest, AScreenReaderHearsEveryQuestionAndVerdictAndReadsEveryControl)
 {
     ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
+    transcript.clear();
+    focused = nullptr;
     const HWINEVENTHOOK hook =
         SetWinEventHook(EVENT_OBJECT_FOCUS, EVENT_OBJECT_NAMECHANGE, nullptr, listen,
                         GetCurrentProcessId(), 0, WINEVENT_OUTOFCONTEXT);
