@@ -411,9 +411,10 @@ void Win32TavolaWindow::setFocus(Control control)
 {
     const HWND handle = controlHandle(control);
     if (!handle) return;
-    // The game focuses the box once per question, after both factors are shown: a screen
-    // reader already on the box hears the new question as a change of its name.
-    if (control == Control::txtAnswer) {
+    // The game focuses the box once per question, after both factors are shown. A screen
+    // reader told of the box's focus reads the question with it; one already on the box is
+    // told that its name changed.
+    if (control == Control::txtAnswer && GetFocus() == handle) {
         std::string question = spokenName(control);
         if (question != spokenQuestion_) {
             spokenQuestion_ = std::move(question);
@@ -876,6 +877,7 @@ LRESULT Win32TavolaWindow::handleAnswerMessage(UINT message, WPARAM wParam, LPAR
     const HWND box = controlHandle(Control::txtAnswer);
     if (message == WM_GETOBJECT && static_cast<LONG>(lParam) == OBJID_CLIENT && window_)
         return accessibleObject(Control::txtAnswer, wParam);
+    if (message == WM_SETFOCUS) spokenQuestion_ = spokenName(Control::txtAnswer);
     if (message == WM_CHAR) {
         // Enter is the window's (see preTranslate); every other typed character, the
         // clipboard's control codes included, passes the game's key filter.
