@@ -51,8 +51,10 @@ add_library(moltiplix_win32 STATIC
     src/platform/win32/win32clock.cpp
     src/platform/win32/win32dialogs.cpp
     src/platform/win32/win32tavolawindow.cpp
+    src/platform/win32/windowaccessible.cpp
 )
-target_link_libraries(moltiplix_win32 PUBLIC moltiplix_logic comctl32)
+# oleacc: what screen readers read (MSAA), a part of Windows since 98.
+target_link_libraries(moltiplix_win32 PUBLIC moltiplix_logic comctl32 oleacc oleaut32)
 target_compile_definitions(moltiplix_win32 PUBLIC UNICODE _UNICODE NOMINMAX)
 
 # Resources go into each executable: a static library would drop them.

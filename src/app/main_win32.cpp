@@ -6,10 +6,13 @@
 #include "platform/win32/win32tavolawindow.h"
 #include "platform/win32/windowsrecordstore.h"
 
+#include <objbase.h>
 #include <windows.h>
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
 {
+    // Screen readers in other processes call the window's accessible objects through COM.
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     Win32TavolaWindow window(instance);
     Win32Dialogs dialogs([&window]() -> HWND {
         const HWND shown = window.handle();

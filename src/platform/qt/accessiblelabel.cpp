@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/qt/accessiblelabel.h"
 
+#include "game/spokentext.h"
 #include "platform/qt/captionlabel.h"
 
 #include <QAccessibleWidget>
@@ -18,10 +19,8 @@ public:
     {
         auto* label = static_cast<CaptionLabel*>(widget());
         if (kind != QAccessible::Name) return QAccessibleWidget::text(kind);
-        const QString caption = label->displayText().simplified();
-        const QString name = label->accessibleName();
-        if (name.isEmpty()) return caption;
-        return caption.isEmpty() ? name : name + QStringLiteral(": ") + caption;
+        return QString::fromStdString(
+            labelName(label->accessibleName().toStdString(), label->caption()));
     }
 };
 

@@ -2,6 +2,7 @@
 #include "platform/qt/tavolawindow.h"
 
 #include "game/layout.h"
+#include "game/spokentext.h"
 #include "platform/qt/accessiblelabel.h"
 #include "platform/qt/artwork.h"
 #include "platform/qt/captionlabel.h"
@@ -351,12 +352,7 @@ bool TavolaWindow::eventFilter(QObject* watched, QEvent* event)
 // which the window's activation has already focused.
 void TavolaWindow::describeQuestion()
 {
-    const QString first = QString::fromStdString(caption(Control::lblNum1));
-    const QString second = QString::fromStdString(caption(Control::lblNum2));
-    const QString plain = fromUtf8(accessibleTextOf(Control::txtAnswer).name);
-    const QString name = first.isEmpty() || second.isEmpty()
-                             ? plain
-                             : QStringLiteral("%1: quanto fa %2 per %3?").arg(plain, first, second);
+    const QString name = fromUtf8(questionName([this](Control id) { return caption(id); }));
     QWidget* box = control(Control::txtAnswer);
     if (box->accessibleName() != name) box->setAccessibleName(name);
 }
@@ -365,20 +361,9 @@ void TavolaWindow::describeQuestion()
 // description, read when it takes the focus after an answer.
 void TavolaWindow::describeVerdict()
 {
-    const QString message = QString::fromStdString(caption(Control::lblMessage)).simplified();
-    QWidget* next = control(Control::cmdNext);
-    if (message.isEmpty()) {
-        next->setAccessibleDescription(fromUtf8(accessibleTextOf(Control::cmdNext).description));
-        return;
-    }
-    QStringList counts;
-    for (auto [heading, count] : {std::pair(Control::Label6, Control::lblScore),
-                                  std::pair(Control::Label1, Control::lblScore1),
-                                  std::pair(Control::Label3, Control::lblScore2)})
-        counts << QString::fromStdString(caption(heading) + ' ' + caption(count));
-    const bool ended = message.endsWith(QLatin1Char('!')) || message.endsWith(QLatin1Char('.'));
-    next->setAccessibleDescription(message + (ended ? QStringLiteral(" ") : QStringLiteral(". ")) +
-                                   counts.join(QStringLiteral(", ")) + QLatin1Char('.'));
+    control(Control::cmdNext)
+        ->setAccessibleDescription(
+            fromUtf8(verdictDescription([this](Control id) { return caption(id); })));
 }
 
 // Returns true when the key must not reach the box.

@@ -129,13 +129,14 @@ std::string Win32Dialogs::inputBox(std::string_view prompt, std::string_view tit
 {
     constexpr WORD button = 0x0080, edit = 0x0081, staticText = 0x0082;
     DialogTemplate form(titleOrApplication(title), 260, 84);
+    // The box right after the prompt: screen readers name a box after the text before it.
     form.add(staticText, promptId, L"", SS_LEFT | SS_NOPREFIX, 7, 7, 188, 48);
+    form.add(edit, answerId, L"", ES_AUTOHSCROLL | ES_LEFT | WS_BORDER | WS_TABSTOP, 7, 63, 246,
+             14);
     form.add(button, IDOK, standardCaption(800, L"OK"), BS_DEFPUSHBUTTON | WS_TABSTOP, 203, 7, 50,
              14);
     form.add(button, IDCANCEL, standardCaption(801, L"Cancel"), BS_PUSHBUTTON | WS_TABSTOP, 203, 24,
              50, 14);
-    form.add(edit, answerId, L"", ES_AUTOHSCROLL | ES_LEFT | WS_BORDER | WS_TABSTOP, 7, 63, 246,
-             14);
     InputState state{toWide(prompt), maxLength, {}};
     const INT_PTR result = DialogBoxIndirectParamW(GetModuleHandleW(nullptr), form.get(), owner_(),
                                                    inputProc, reinterpret_cast<LPARAM>(&state));

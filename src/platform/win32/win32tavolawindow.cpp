@@ -2,11 +2,14 @@
 #include "platform/win32/win32tavolawindow.h"
 
 #include "game/fatalerror.h"
+#include "game/spokentext.h"
 #include "platform/win32/resources.h"
 #include "platform/win32/widetext.h"
 #include "platform/win32/win32dialogs.h"
+#include "platform/win32/windowaccessible.h"
 
 #include <commctrl.h>
+#include <oleacc.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -129,6 +132,7 @@ void Win32TavolaWindow::load()
     }
     backColor_ = GetSysColor(COLOR_BTNFACE);
     scaleHeight_ = 0;
+    spokenQuestion_.clear();
     window_ = CreateWindowExW(0, windowClass, toWide(windowLayout.caption).c_str(),
                               WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, CW_USEDEFAULT, CW_USEDEFAULT,
                               CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance_, this);
@@ -189,6 +193,9 @@ void Win32TavolaWindow::createControls()
                                           WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_OWNERDRAW, 0, 0,
                                           0, 0, window_, id, instance_, nullptr);
             EnableWindow(handles_[i], entry.enabled);
+            SetWindowLongPtrW(handles_[i], GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+            buttonDefault_ = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(
+                handles_[i], GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(buttonProc)));
         }
     }
     // Tab order: cmdExit, cmdNext, txtAnswer.
@@ -304,6 +311,7 @@ void Win32TavolaWindow::unload()
     window_ = nullptr; // WM_DESTROY of a reload must not end the program
     KillTimer(window, timerId);
     timerOn_ = false;
+    releaseAccessibleObjects();
     DestroyWindow(window);
     destroyResources();
     handles_ = {};
@@ -391,12 +399,69 @@ void Win32TavolaWindow::setAnswerText(std::string_view text)
 
 void Win32TavolaWindow::setEnabled(Control control, bool enabled)
 {
-    if (const HWND handle = controlHandle(control)) EnableWindow(handle, enabled);
+    const HWND handle = controlHandle(control);
+    if (!handle) return;
+    // Disabled, the focused control would leave the focus nowhere (and Wine then tells
+    // screen readers nothing of the next focus): it moves on as Tab would, as in Qt.
+    if (!enabled && GetFocus() == handle) moveFocus(false);
+    EnableWindow(handle, enabled);
 }
 
 void Win32TavolaWindow::setFocus(Control control)
 {
-    if (const HWND handle = controlHandle(control)) SetFocus(handle);
+    const HWND handle = controlHandle(control);
+    if (!handle) return;
+    // The game focuses the box once per question, after both factors are shown. A screen
+    // reader told of the box's focus reads the question with it; one already on the box is
+    // told that its name changed.
+    if (control == Control::txtAnswer && GetFocus() == handle) {
+        std::string question = spokenName(control);
+        if (question != spokenQuestion_) {
+            spokenQuestion_ = std::move(question);
+            NotifyWinEvent(EVENT_OBJECT_NAMECHANGE, handle, OBJID_CLIENT, CHILDID_SELF);
+        }
+    }
+    SetFocus(handle);
+}
+
+std::string Win32TavolaWindow::spokenName(Control control) const
+{
+    if (control == Control::txtAnswer)
+        return questionName([this](Control id) { return caption(id); });
+    const std::string_view name = accessibleTextOf(control).name;
+    if (layoutOf(control).kind == ControlKind::Label)
+        return labelName(name, captions_[indexOf(control)]);
+    return std::string(name);
+}
+
+std::string Win32TavolaWindow::spokenDescription(Control control) const
+{
+    if (control == Control::cmdNext)
+        return verdictDescription([this](Control id) { return caption(id); });
+    return std::string(accessibleTextOf(control).description);
+}
+
+// Screen readers ask each window for its client object; for anything else the system's
+// own objects do.
+LRESULT Win32TavolaWindow::accessibleObject(std::optional<Control> control, WPARAM flags)
+{
+    WindowAccessible*& object = control ? controlObjects_[indexOf(*control)] : windowObject_;
+    if (!object)
+        object = new WindowAccessible(this, control ? controlHandle(*control) : window_, control);
+    return LresultFromObject(__uuidof(IAccessible), flags, object);
+}
+
+void Win32TavolaWindow::releaseAccessibleObjects()
+{
+    auto release = [](WindowAccessible*& object) {
+        if (!object) return;
+        object->disconnect();
+        object->Release();
+        object = nullptr;
+    };
+    for (WindowAccessible*& object : controlObjects_)
+        release(object);
+    release(windowObject_);
 }
 
 void Win32TavolaWindow::setTimerEnabled(bool enabled)
@@ -788,6 +853,9 @@ LRESULT Win32TavolaWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lPa
                      SWP_NOZORDER | SWP_NOACTIVATE);
         return 0;
     }
+    case WM_GETOBJECT:
+        if (static_cast<LONG>(lParam) == OBJID_CLIENT) return accessibleObject({}, wParam);
+        break;
     case WM_CLOSE:
         // The close box ends the program without saving anything.
         endProgram(EXIT_SUCCESS);
@@ -807,6 +875,9 @@ LRESULT CALLBACK Win32TavolaWindow::answerProc(HWND box, UINT message, WPARAM wP
 LRESULT Win32TavolaWindow::handleAnswerMessage(UINT message, WPARAM wParam, LPARAM lParam)
 {
     const HWND box = controlHandle(Control::txtAnswer);
+    if (message == WM_GETOBJECT && static_cast<LONG>(lParam) == OBJID_CLIENT && window_)
+        return accessibleObject(Control::txtAnswer, wParam);
+    if (message == WM_SETFOCUS) spokenQuestion_ = spokenName(Control::txtAnswer);
     if (message == WM_CHAR) {
         // Enter is the window's (see preTranslate); every other typed character, the
         // clipboard's control codes included, passes the game's key filter.
@@ -821,4 +892,15 @@ LRESULT Win32TavolaWindow::handleAnswerMessage(UINT message, WPARAM wParam, LPAR
         (wParam == VK_INSERT || wParam == VK_DELETE))
         return 0;
     return CallWindowProcW(answerDefault_, box, message, wParam, lParam);
+}
+
+LRESULT CALLBACK Win32TavolaWindow::buttonProc(HWND button, UINT message, WPARAM wParam,
+                                               LPARAM lParam)
+{
+    auto* self = reinterpret_cast<Win32TavolaWindow*>(GetWindowLongPtrW(button, GWLP_USERDATA));
+    if (message == WM_GETOBJECT && static_cast<LONG>(lParam) == OBJID_CLIENT && self->window_)
+        return self->accessibleObject(
+            button == self->controlHandle(Control::cmdNext) ? Control::cmdNext : Control::cmdExit,
+            wParam);
+    return CallWindowProcW(self->buttonDefault_, button, message, wParam, lParam);
 }

@@ -8,7 +8,10 @@
 
 #include <array>
 #include <functional>
+#include <optional>
 #include <string>
+
+class WindowAccessible;
 
 // The game window on the Win32 API: labels drawn by the window over its retained
 // drawing, a native EDIT for the answer and owner-drawn picture buttons.
@@ -34,6 +37,9 @@ public:
     RECT controlRect(Control control) const;
     HFONT controlFont(Control control) const { return fonts_[indexOf(control)]; }
     UINT dpi() const { return dpi_; }
+    // What a screen reader says of a control, composed from what the window shows now.
+    std::string spokenName(Control control) const;
+    std::string spokenDescription(Control control) const;
 
     std::string caption(Control control) const override;
     void setCaption(Control control, std::string_view text) override;
@@ -56,6 +62,7 @@ public:
 private:
     static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     static LRESULT CALLBACK answerProc(HWND box, UINT message, WPARAM wParam, LPARAM lParam);
+    static LRESULT CALLBACK buttonProc(HWND button, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT handleAnswerMessage(UINT message, WPARAM wParam, LPARAM lParam);
 
@@ -76,6 +83,8 @@ private:
     bool setPointer(HWND under, WPARAM hitTest);
     void click(Control button);
     void moveFocus(bool backwards);
+    LRESULT accessibleObject(std::optional<Control> control, WPARAM flags);
+    void releaseAccessibleObjects();
 
     HINSTANCE instance_;
     ProgramEnd end_;
@@ -83,6 +92,7 @@ private:
     HWND window_ = nullptr;
     HWND tooltip_ = nullptr;
     WNDPROC answerDefault_ = nullptr;
+    WNDPROC buttonDefault_ = nullptr;
     HWND savedFocus_ = nullptr;
     UINT dpi_ = 96;
 
@@ -103,4 +113,9 @@ private:
     COLORREF backColor_ = 0;
     int scaleHeight_ = 0;
     bool timerOn_ = false;
+
+    // Handed to screen readers when first asked for; cut off when the window goes.
+    WindowAccessible* windowObject_ = nullptr;
+    std::array<WindowAccessible*, controlCount> controlObjects_{};
+    std::string spokenQuestion_;
 };
