@@ -223,6 +223,11 @@ def play(display):
           "counts after a wrong answer: " + said)
     keys(display, "Return")
     wait_focus("text", "quanto fa")
+    # Said with the focus, and not again a moment later as a change of the box's name.
+    pump(1)
+    last_button = max(i for i, heard in enumerate(spoken) if heard[2] == "push button")
+    told = [heard for heard in spoken[last_button + 1:] if "quanto fa" in heard[1]]
+    check(len(told) == 1, "the next question was told %d times" % len(told))
 
 
 answer_box = None

@@ -338,8 +338,11 @@ bool TavolaWindow::eventFilter(QObject* watched, QEvent* event)
         if (isBox) return true;
         break;
     case QEvent::FocusIn:
-        // Before the screen reader hears of the focus, so that it reads the new text.
+        // Before the screen reader hears of the focus, so that it reads the new text. The
+        // box gets the focus from the button the game disables, before the game focuses it:
+        // named then, it is not renamed (and the question not said again) a moment later.
         if (watched == controls_.controls[indexOf(Control::cmdNext)]) describeVerdict();
+        if (isBox) describeQuestion();
         break;
     default:
         break;
