@@ -9,21 +9,28 @@ const std::string praise = "Ok ho registrato il tuo record, C A M P I O N E";
 
 // A stored score "" means no record files yet.
 struct RecordCase {
+    const char* name;
     const char *storedScore, *storedName, *player;
     int right;
     const char *savedScore, *savedName;
 };
 
 const RecordCase recordCases[] = {
-    {"2\r\n", "Bruno\r\n", "Zoë", 3, "3\r\n", "Zoë\r\n"},
-    {"3\r\n", "Bruno\r\n", "Anna", 3, "3\r\n", "Bruno\r\n"},
-    {"", "", "Anna", 0, "", ""},
-    {"", "", "", 1, "1\r\n", "\r\n"},
-    {"tanti\r\n", "Bruno\r\n", "Anna", 1, "1\r\n", "Anna\r\n"},
-    {"50\r\n", "Bruno\r\n", "Anna", 0, "50\r\n", "Bruno\r\n"},
+    {"Beaten", "2\r\n", "Bruno\r\n", "Zoë", 3, "3\r\n", "Zoë\r\n"},
+    {"Tied", "3\r\n", "Bruno\r\n", "Anna", 3, "3\r\n", "Bruno\r\n"},
+    {"NoneAndNoScore", "", "", "Anna", 0, "", ""},
+    {"NoneAndNoName", "", "", "", 1, "1\r\n", "\r\n"},
+    {"NotANumber", "tanti\r\n", "Bruno\r\n", "Anna", 1, "1\r\n", "Anna\r\n"},
+    {"NotBeaten", "50\r\n", "Bruno\r\n", "Anna", 0, "50\r\n", "Bruno\r\n"},
     // A pasted line break is not saved.
-    {"0\r\n", "Bruno\r\n", "Anna\r\nBruno", 1, "1\r\n", "AnnaBruno\r\n"},
+    {"LineBreakInName", "0\r\n", "Bruno\r\n", "Anna\r\nBruno", 1, "1\r\n", "AnnaBruno\r\n"},
 };
+
+// Test names and failures show the case by its name, not its bytes.
+void PrintTo(const RecordCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
 
 } // namespace
 
@@ -76,8 +83,14 @@ TEST_P(GameEnd, OnlyABetterScoreIsSavedAndPraisedAndTheGameEndsOnce)
     EXPECT_EQ(recordFiles(), std::string(c.savedScore) + c.savedName);
 }
 
+std::string caseName(const ::testing::TestParamInfo<GameEnd::ParamType>& info)
+{
+    return std::string(std::get<0>(info.param).name) +
+           (std::get<1>(info.param) ? "_TimeUp" : "_Exit");
+}
 INSTANTIATE_TEST_SUITE_P(, GameEnd,
-                         ::testing::Combine(::testing::ValuesIn(recordCases), ::testing::Bool()));
+                         ::testing::Combine(::testing::ValuesIn(recordCases), ::testing::Bool()),
+                         caseName);
 
 TEST_F(GameEndTest, AnUnwritableRecordIsFatalNamesThePathAndKeepsTheOldOne)
 {
