@@ -61,6 +61,11 @@ TYPED_TEST_P(StoreContract, SavesOnlyWhatStrictlyBeatsTheRecordAsItIsNowAndShows
     this->put("ntavrec.txt", mark + "Nicolò\r\n");
     EXPECT_EQ(this->readByANewGame(), "12\r\nNicolò\r\n");
     EXPECT_FALSE(this->kind.game()->saveIfBeaten("11", "Anna"));
+    // Carried over without a mark, from Linux (UTF-8) or from an old Windows PC (1252).
+    for (const std::string name : {"Nicol\xC3\xB2", "Nicol\xF2"}) {
+        this->put("ntavrec.txt", name + "\r\n");
+        EXPECT_EQ(this->readByANewGame(), "12\r\nNicolò\r\n") << name;
+    }
 }
 
 // A save is cut by a kill: before its commit mark the old pair stands, after it the

@@ -134,13 +134,15 @@ bool usable(const std::string& directory, std::string& reasons)
 }
 
 // Notepad saves UTF-8 behind a byte-order mark: such a file is UTF-8, not the code page,
-// and its mark must not turn a record of 12 into 0.
+// and its mark must not turn a record of 12 into 0. The Linux game writes UTF-8 without
+// one; a name in the code page with a letter beyond ASCII is almost never valid UTF-8.
 std::string readRecordFile(const std::string& path)
 {
     const std::string bytes = readWholeFile(path, records::readLimit);
     const std::string_view text(bytes), mark = records::byteOrderMark;
     if (text.starts_with(mark) && isValidUtf8(text.substr(mark.size())))
         return std::string(text.substr(mark.size()));
+    if (isValidUtf8(text)) return bytes;
     return ansiToUtf8(bytes);
 }
 
