@@ -131,3 +131,22 @@ TEST(WindowsRecordStore, ADirectoryInPlaceOfARecordFileIsAnErrorNamingIt)
     fs::create_directory(kind.folder() / "ntavrec.txt");
     EXPECT_THAT(fatalMessage([&] { kind.game()->open(); }), ::testing::HasSubstr("ntavrec.txt"));
 }
+
+// The way a technician freezes the record on Windows; Wine run as root would write it anyway.
+TEST(WindowsRecordStore, AReadOnlyRecordFileIsNeverReplaced)
+{
+    WindowsKind kind;
+    const auto game = kind.game();
+    game->open();
+    ASSERT_TRUE(game->saveIfBeaten("5", "Bea"));
+    for (const char* name : {"tavrec.txt", "ntavrec.txt"}) {
+        const std::wstring path = (kind.folder() / name).wstring();
+        SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_READONLY);
+        EXPECT_FALSE(game->saveIfBeaten("9", "Eva")) << name;
+        EXPECT_EQ(readBytes(kind.folder() / "tavrec.txt") +
+                      readBytes(kind.folder() / "ntavrec.txt"),
+                  "5\r\nBea\r\n");
+        EXPECT_TRUE(GetFileAttributesW(path.c_str()) & FILE_ATTRIBUTE_READONLY) << name;
+        SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    }
+}

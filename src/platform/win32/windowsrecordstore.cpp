@@ -146,6 +146,13 @@ std::string readRecordFile(const std::string& path)
     return ansiToUtf8(bytes);
 }
 
+// Made read-only (Properties, or attrib +R) to freeze the record.
+bool readOnly(const std::string& path)
+{
+    const DWORD attributes = GetFileAttributesW(toWide(path).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY);
+}
+
 std::string knownFolder(REFKNOWNFOLDERID id)
 {
     wchar_t* path = nullptr;
@@ -196,6 +203,7 @@ bool WindowsRecordStore::saveIfBeaten(std::string_view score, std::string_view n
     finishOrForgetCutSave(recordDir_);
     const auto files = recordFiles(recordDir_);
     if (!records::recordBeaten(readRecordFile(files[0]), score)) return false;
+    if (readOnly(files[0]) || readOnly(files[1])) return false;
     const std::string lines[2] = {utf8ToAnsi(score) + std::string(records::lineEnd),
                                   utf8ToAnsi(records::savableName(name)) +
                                       std::string(records::lineEnd)};
