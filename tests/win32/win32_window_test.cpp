@@ -55,3 +55,15 @@ TEST_F(WindowTest, ShiftInsertPastesNothingIntoTheBox)
     SetKeyboardState(keys);
     EXPECT_EQ(window.answerText(), "12");
 }
+
+// As the title bar's buttons do it, with no other window to take the activation.
+TEST_F(WindowTest, TypingGoesOnAfterTheWindowIsMinimisedAndRestored)
+{
+    start();
+    for (WPARAM back : {SC_RESTORE, SC_MAXIMIZE}) {
+        send(window.handle(), WM_SYSCOMMAND, SC_MINIMIZE);
+        send(window.handle(), WM_SYSCOMMAND, back);
+        type("1");
+    }
+    EXPECT_EQ(window.answerText(), "11");
+}

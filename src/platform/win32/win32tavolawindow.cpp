@@ -839,11 +839,15 @@ LRESULT Win32TavolaWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lPa
         break;
     case WM_ACTIVATE:
         if (LOWORD(wParam) == WA_INACTIVE) {
-            savedFocus_ = GetFocus();
-        } else if (savedFocus_ && IsWindow(savedFocus_) && GetParent(savedFocus_) == window_) {
-            SetFocus(savedFocus_);
+            saveFocus();
+        } else if (restoreFocus()) {
             return 0;
         }
+        break;
+    // Minimised while still active (no other window to take over), the window is told of
+    // no deactivation, and its focused control would be lost on the way.
+    case WM_SYSCOMMAND:
+        if ((wParam & 0xFFF0) == SC_MINIMIZE) saveFocus();
         break;
     case WM_DPICHANGED: {
         applyDpi(HIWORD(wParam));
@@ -864,6 +868,21 @@ LRESULT Win32TavolaWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lPa
         break;
     }
     return DefWindowProcW(window_, message, wParam, lParam);
+}
+
+void Win32TavolaWindow::saveFocus()
+{
+    const HWND focus = GetFocus();
+    if (focus && GetParent(focus) == window_) savedFocus_ = focus;
+}
+
+bool Win32TavolaWindow::restoreFocus()
+{
+    if (!savedFocus_ || !IsWindow(savedFocus_) || GetParent(savedFocus_) != window_ ||
+        !IsWindowEnabled(savedFocus_))
+        return false;
+    SetFocus(savedFocus_);
+    return true;
 }
 
 LRESULT CALLBACK Win32TavolaWindow::answerProc(HWND box, UINT message, WPARAM wParam, LPARAM lParam)

@@ -83,6 +83,8 @@ private:
     bool setPointer(HWND under, WPARAM hitTest);
     void click(Control button);
     void moveFocus(bool backwards);
+    void saveFocus();
+    bool restoreFocus();
     LRESULT accessibleObject(std::optional<Control> control, WPARAM flags);
     void releaseAccessibleObjects();
 
