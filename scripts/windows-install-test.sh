@@ -26,4 +26,16 @@ timeout 120 "$wine" "C:\\Program Files\\Moltiplix\\uninstall.exe" /S
 wait_gone "$drive/Program Files/Moltiplix/moltiplix.exe" || fail "uninstall left the game"
 [ "$(cat "$drive/ProgramData/Moltiplix/tavrec.txt")" = $'7\r' ] ||
     fail "uninstall lost the record"
-echo "install test: silent install, record carried over, uninstall kept the record"
+
+# Asked to, uninstall removes the record wherever the game kept it, so that a new install
+# does not bring it back from the Windows directory.
+timeout 120 "$wine" "$setup" /S
+timeout 120 "$wine" "C:\\Program Files\\Moltiplix\\uninstall.exe" /S /REMOVERECORD
+wait_gone "$drive/Program Files/Moltiplix/moltiplix.exe" || fail "uninstall left the game"
+for folder in "$drive/ProgramData/Moltiplix" "$drive/windows"; do
+    for file in tavrec.txt ntavrec.txt; do
+        wait_gone "$folder/$file" || fail "/REMOVERECORD left $folder/$file"
+    done
+done
+echo "install test: silent install, record carried over, uninstall kept the record," \
+    "/REMOVERECORD removed it"

@@ -69,6 +69,15 @@ Section "Moltiplix"
     WriteRegDWORD HKLM "${UNINSTALL_KEY}" "EstimatedSize" "$0"
 SectionEnd
 
+!macro RemoveRecord FOLDER
+    Delete "${FOLDER}\tavrec.txt"
+    Delete "${FOLDER}\ntavrec.txt"
+    Delete "${FOLDER}\tavrec.lck"
+    Delete "${FOLDER}\tavrec.commit"
+    Delete "${FOLDER}\tavrec.txt.new"
+    Delete "${FOLDER}\ntavrec.txt.new"
+!macroend
+
 ; The record stays unless asked for: a Yes in the question, or /REMOVERECORD when silent.
 Section "Uninstall"
     Delete "$INSTDIR\moltiplix.exe"
@@ -88,13 +97,11 @@ Section "Uninstall"
             "Cancellare anche il record (punteggio migliore e nome)?" /SD IDNO IDNO +2
         StrCpy $2 "remove"
     ${EndIf}
+    ; The game keeps the record in the Windows directory where it may write there, and a
+    ; record left there would come back with the next install.
     ${If} $2 == "remove"
-        Delete "$APPDATA\${PRODUCT}\tavrec.txt"
-        Delete "$APPDATA\${PRODUCT}\ntavrec.txt"
-        Delete "$APPDATA\${PRODUCT}\tavrec.lck"
-        Delete "$APPDATA\${PRODUCT}\tavrec.commit"
-        Delete "$APPDATA\${PRODUCT}\tavrec.txt.new"
-        Delete "$APPDATA\${PRODUCT}\ntavrec.txt.new"
+        !insertmacro RemoveRecord "$APPDATA\${PRODUCT}"
         RMDir "$APPDATA\${PRODUCT}"
+        !insertmacro RemoveRecord "$WINDIR"
     ${EndIf}
 SectionEnd
