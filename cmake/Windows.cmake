@@ -60,7 +60,11 @@ target_compile_definitions(moltiplix_win32 PUBLIC UNICODE _UNICODE NOMINMAX)
 # Resources go into each executable: a static library would drop them.
 set(MOLTIPLIX_WINDOWS_RESOURCES ${PROJECT_SOURCE_DIR}/src/platform/win32/moltiplix.rc)
 set_source_files_properties(${MOLTIPLIX_WINDOWS_RESOURCES} PROPERTIES
-    OBJECT_DEPENDS "${rendered};${art_dir}/moltiplix.manifest")
+    OBJECT_DEPENDS "${rendered};${art_dir}/moltiplix.manifest;${art_dir}/version.h")
+# Beside the pictures, as every executable with the resources finds them there.
+file(CONFIGURE OUTPUT ${art_dir}/version.h CONTENT "#define MOLTIPLIX_VERSION ${PROJECT_VERSION}
+#define MOLTIPLIX_VERSION_NUMBERS ${PROJECT_VERSION_MAJOR},${PROJECT_VERSION_MINOR},${PROJECT_VERSION_PATCH},0
+")
 
 add_executable(moltiplix WIN32 src/app/main_win32.cpp ${MOLTIPLIX_WINDOWS_RESOURCES})
 target_include_directories(moltiplix PRIVATE ${art_dir})

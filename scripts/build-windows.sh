@@ -18,8 +18,9 @@ wine=/usr/lib/wine/wine64
 cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
     -DCMAKE_BUILD_TYPE=Release -DMOLTIPLIX_TESTS=ON >/dev/null
 cmake --build "$build" -j"$(nproc)" --target moltiplix logic_tests win32_tests
+version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
 makensis -V2 -DEXE="$PWD/$build/moltiplix.exe" -DOUTFILE="$PWD/$build/moltiplix-setup.exe" \
-    packaging/windows/moltiplix.nsi
+    -DVERSION="$version" -DICON="$PWD/$build/art/moltiplix.ico" packaging/windows/moltiplix.nsi
 ls -l "$build/moltiplix.exe" "$build/moltiplix-setup.exe"
 
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
@@ -34,5 +35,5 @@ fi
 echo "== Windows tests under Wine"
 xvfb-run -a -s "-screen 0 1024x768x24" \
     ctest --test-dir "$build" --output-on-failure
-scripts/windows-install-test.sh "$build/moltiplix-setup.exe"
+scripts/windows-install-test.sh "$build/moltiplix-setup.exe" "$version"
 /usr/lib/wine/wineserver -k || true

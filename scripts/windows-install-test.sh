@@ -2,8 +2,9 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Installs the game silently under Wine, checks what lands where, then uninstalls it
 # silently and checks that the record stayed. Needs WINEPREFIX set.
+# Usage: windows-install-test.sh SETUP.EXE VERSION
 set -euo pipefail
-setup=$1
+setup=$1 version=$2
 wine=/usr/lib/wine/wine64
 drive="$WINEPREFIX/drive_c"
 fail() { echo "install test: $*"; exit 1; }
@@ -20,6 +21,11 @@ timeout 120 "$wine" "$setup" /S
     fail "no Start-menu entry"
 cmp -s "$drive/windows/ntavrec.txt" "$drive/ProgramData/Moltiplix/ntavrec.txt" ||
     fail "the record in the Windows directory was not carried over"
+# What Settings > Apps and the game's Properties show: the version being built.
+"$wine" reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Moltiplix' \
+    /v DisplayVersion /reg:64 | grep -q "REG_SZ *$version" || fail "installed as another version"
+strings -el "$drive/Program Files/Moltiplix/moltiplix.exe" | grep -qx "$version" ||
+    fail "the game's version resource is not $version"
 
 timeout 120 "$wine" "C:\\Program Files\\Moltiplix\\uninstall.exe" /S
 # The uninstaller runs on from a copy of itself.

@@ -1,6 +1,7 @@
 ; SPDX-License-Identifier: GPL-3.0-or-later
 ; The Windows installer: per machine, into Program Files, with a Start-menu entry and
 ; an uninstaller. /S installs silently. Build: makensis -DEXE=<moltiplix.exe> -DOUTFILE=<setup.exe>
+; -DVERSION=<the project's version> -DICON=<moltiplix.ico>
 ; 64-bit like the game, so it also runs where only 64-bit Wine is installed.
 Target amd64-unicode
 SetCompressor /SOLID lzma
@@ -12,13 +13,14 @@ RequestExecutionLevel admin
 !include "x64.nsh"
 
 !define PRODUCT "Moltiplix"
-!define VERSION "1.0.0"
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Moltiplix"
 
 Name "${PRODUCT}"
 OutFile "${OUTFILE}"
 InstallDir "$PROGRAMFILES64\${PRODUCT}"
 BrandingText "${PRODUCT} ${VERSION}"
+!define MUI_ICON "${ICON}"
+!define MUI_UNICON "${ICON}"
 
 !insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_INSTFILES
