@@ -44,7 +44,7 @@ foreach(picture next next-pressed next-disabled exit clock)
 endforeach()
 render_cursor(pointer 48 8 8)
 render_cursor(icon-pointer 32 16 16)
-configure_file(src/platform/win32/moltiplix.manifest ${art_dir}/moltiplix.manifest COPYONLY)
+configure_file(src/platform/win32/moltiplix.manifest ${art_dir}/moltiplix.manifest @ONLY)
 add_custom_target(moltiplix_artwork DEPENDS ${rendered})
 
 add_library(moltiplix_win32 STATIC
