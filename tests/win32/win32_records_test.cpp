@@ -122,6 +122,11 @@ TEST(WindowsRecordStore, TakesTheFirstUsableFolderAndSaysOnceWhenItIsThePlayersO
     const auto told = notice.find(own.path().string());
     EXPECT_TRUE(told != notice.npos && told == notice.rfind(own.path().string())) << "once";
     EXPECT_EQ(notice.find(shared.path().string()), notice.npos) << notice;
+    // Any player may put a folder where a record file goes: every game would stop there.
+    fs::create_directory(shared.path() / "ntavrec.txt");
+    EXPECT_EQ(WindowsRecordStore({shared.path().string(), own.path().string()}, tell).locate(),
+              own.path().string() + "\\");
+    EXPECT_NE(notice.find(shared.path().string()), notice.npos) << notice;
     EXPECT_THROW(WindowsRecordStore({"Q:\\nessuna", "Q:\\neanche"}, {}).locate(), FatalError);
 }
 

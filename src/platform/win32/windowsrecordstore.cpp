@@ -133,6 +133,22 @@ bool usable(const std::string& directory, std::string& reasons)
     return true;
 }
 
+// Every player may write the shared folder: a folder or link there in place of a record
+// file, spare or mark would stop every game, so while another folder remains it is
+// passed over instead.
+bool onlyPlainFilesInRecordPlaces(const std::string& recordDir)
+{
+    const auto files = recordFiles(recordDir);
+    for (const std::string& path : {files[0], files[1], spareOf(files[0]), spareOf(files[1]),
+                                    recordDir + std::string(commitMarkName)}) {
+        const DWORD attributes = GetFileAttributesW(toWide(path).c_str());
+        if (attributes != INVALID_FILE_ATTRIBUTES &&
+            (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)))
+            return false;
+    }
+    return true;
+}
+
 // Notepad saves UTF-8 behind a byte-order mark: such a file is UTF-8, not the code page,
 // and its mark must not turn a record of 12 into 0. The Linux game writes UTF-8 without
 // one; a name in the code page with a letter beyond ASCII is almost never valid UTF-8.
@@ -175,7 +191,12 @@ std::string WindowsRecordStore::locate()
     std::string reasons;
     for (std::size_t i = 0; i < candidates_.size(); ++i) {
         if (candidates_[i].empty() || !usable(candidates_[i], reasons)) continue;
-        recordDir_ = records::withFinalSeparator(candidates_[i]);
+        const std::string recordDir = records::withFinalSeparator(candidates_[i]);
+        if (i + 1 < candidates_.size() && !onlyPlainFilesInRecordPlaces(recordDir)) {
+            reasons += "\n" + candidates_[i];
+            continue;
+        }
+        recordDir_ = recordDir;
         // Said once, not again at every new game.
         if (i + 1 == candidates_.size() && i > 0 && notice_ && !noticed_) {
             noticed_ = true;
