@@ -32,6 +32,14 @@ TEST(QtDialogs, UntitledDialogsCarryTheApplicationsTitleAndInputIsEmptyUnlessOk)
     EXPECT_EQ(dialogs.inputBox("Come ti chiami?"), "") << "cancelled";
     typeThen([](QWidget* dialog) { dialog->close(); });
     EXPECT_EQ(dialogs.inputBox("Come ti chiami?"), "") << "closed by its close box";
+
+    // Pasted as a child would, an emoji the limit cuts in two must not be saved as "?".
+    onNextDialog([](QWidget* dialog) {
+        dialog->findChild<QLineEdit*>()->insert(QString(49, 'a') +
+                                                QString::fromUtf8("\U0001F600b"));
+        pressIn(dialog, Qt::Key_Return);
+    });
+    EXPECT_EQ(dialogs.inputBox("Come ti chiami?", {}, 50), std::string(49, 'a'));
 }
 
 TEST(QtDialogs, NewGameQuestionDefaultsToNoAndOnlyItsButtonsCloseIt)

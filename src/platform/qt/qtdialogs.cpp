@@ -39,6 +39,21 @@ public:
     bool closingByButton = false;
 };
 
+// The box counts UTF-16 units, so its limit can cut a character such as an emoji in two;
+// the half left would be saved as "?".
+QString withoutLoneSurrogates(const QString& text)
+{
+    QString whole;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate())
+            whole += text[i++];
+        else if (text[i].isSurrogate())
+            continue;
+        whole += text[i];
+    }
+    return whole;
+}
+
 } // namespace
 
 QWidget* QtDialogs::owner() const
@@ -54,8 +69,16 @@ std::string QtDialogs::inputBox(std::string_view prompt, std::string_view title,
     dialog.setWindowTitle(titleOrApplication(title));
     dialog.setLabelText(fromUtf8(prompt));
     dialog.setInputMode(QInputDialog::TextInput);
-    if (auto* box = dialog.findChild<QLineEdit*>(); box && maxLength > 0)
+    if (auto* box = dialog.findChild<QLineEdit*>(); box && maxLength > 0) {
         box->setMaxLength(static_cast<int>(maxLength));
+        QObject::connect(box, &QLineEdit::textChanged, box, [box](const QString& text) {
+            const QString whole = withoutLoneSurrogates(text);
+            if (whole.size() == text.size()) return;
+            const int cursor = box->cursorPosition() - static_cast<int>(text.size() - whole.size());
+            box->setText(whole);
+            box->setCursorPosition(cursor);
+        });
+    }
     if (dialog.exec() != QDialog::Accepted) return {};
     return dialog.textValue().toStdString();
 }
