@@ -22,11 +22,21 @@ TEST(QtDialogs, UntitledDialogsCarryTheApplicationsTitleAndInputIsEmptyUnlessOk)
     auto enter = [](QWidget* dialog) { pressIn(dialog, Qt::Key_Return); };
     typeThen(enter);
     dialogs.message("Ciao");
-    typeThen(enter);
+    int farewellWidth = 0;
+    typeThen([&farewellWidth](QWidget* dialog) {
+        farewellWidth = dialog->width();
+        pressIn(dialog, Qt::Key_Return);
+    });
     dialogs.message("Ciao a presto. Ore 0", "Data 07/12/2026 10:45:01");
     typeThen(enter);
     EXPECT_EQ(dialogs.inputBox("Come ti chiami?"), "Anna");
     EXPECT_EQ(titles, QStringList({"Moltiplix", "Data 07/12/2026 10:45:01", "Moltiplix"}));
+    // Its title bar holds the date, in bold, beside an icon and three buttons a line wide.
+    QFont bold = QApplication::font();
+    bold.setBold(true);
+    const QFontMetrics title(bold);
+    EXPECT_GT(farewellWidth,
+              title.horizontalAdvance("Data 07/12/2026 10:45:01") + 4 * title.height());
 
     typeThen([](QWidget* dialog) { pressIn(dialog, Qt::Key_Escape); });
     EXPECT_EQ(dialogs.inputBox("Come ti chiami?"), "") << "cancelled";

@@ -4,6 +4,7 @@
 #include "platform/qt/conversions.h"
 
 #include <QEvent>
+#include <QGridLayout>
 #include <QInputDialog>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -54,6 +55,18 @@ QString withoutLoneSurrogates(const QString& text)
     return whole;
 }
 
+// The window manager cuts a title wider than its box, and the farewell's carries the date.
+// Room for the title in bold, as title bars show it, and for the icon and three buttons.
+void widenToTitle(QMessageBox& box)
+{
+    QFont bold = box.font();
+    bold.setBold(true);
+    const QFontMetrics metrics(bold);
+    const int width = metrics.horizontalAdvance(box.windowTitle()) + 6 * metrics.height();
+    if (auto* grid = qobject_cast<QGridLayout*>(box.layout()))
+        grid->addItem(new QSpacerItem(width, 0), grid->rowCount(), 0, 1, grid->columnCount());
+}
+
 } // namespace
 
 QWidget* QtDialogs::owner() const
@@ -88,6 +101,7 @@ void QtDialogs::message(std::string_view prompt, std::string_view title)
     QMessageBox box(QMessageBox::NoIcon, titleOrApplication(title), fromUtf8(prompt),
                     QMessageBox::Ok, owner());
     box.setTextFormat(Qt::PlainText);
+    widenToTitle(box);
     box.exec();
 }
 
