@@ -42,7 +42,8 @@ int runMoltiplix(int& argc, char** argv, const std::function<void(QApplication&)
     QtClock clock;
     auto directory = recordDirectory();
     LocalRecordStore own(directory);
-    KeeperRecordStore records(MOLTIPLIX_KEEPER, MOLTIPLIX_SHARED_RECORD_DIR, own);
+    KeeperRecordStore records(MOLTIPLIX_KEEPER, MOLTIPLIX_SHARED_RECORD_DIR, own,
+                              [&dialogs](const std::string& notice) { dialogs.message(notice); });
     Tavola tavola(window, dialogs, random, clock, records);
     window.setEvents(&tavola);
     window.run([&] { tavola.launch(); });

@@ -43,8 +43,10 @@ std::string lastLine(std::string text)
 } // namespace
 
 KeeperRecordStore::KeeperRecordStore(std::string keeper, std::string sharedDir,
-                                     RecordStore& fallback)
-    : keeper_(std::move(keeper)), sharedDir_(std::move(sharedDir)), fallback_(fallback)
+                                     RecordStore& fallback,
+                                     std::function<void(const std::string&)> notice)
+    : keeper_(std::move(keeper)), sharedDir_(std::move(sharedDir)), fallback_(fallback),
+      notice_(std::move(notice))
 {
 }
 
@@ -72,7 +74,10 @@ StoredRecord KeeperRecordStore::open()
             run.err = keeper_ + ": risposta illeggibile";
         }
         fallBack(lastLine(run.err));
-        fallback_.locate();
+        const std::string own = fallback_.locate();
+        if (notice_)
+            notice_("Il record di questo computer non si può usare:\n" + lastLine(run.err) +
+                    "\n\nIl tuo record resta in " + own);
     }
     return fallback_.open();
 }

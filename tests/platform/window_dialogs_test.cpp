@@ -12,9 +12,11 @@ TEST(QtDialogs, UntitledDialogsCarryTheApplicationsTitleAndInputIsEmptyUnlessOk)
 {
     QtDialogs dialogs(nullptr);
     QStringList titles;
-    auto typeThen = [&titles](std::function<void(QWidget*)> close) {
-        onNextDialog([&titles, close](QWidget* dialog) {
+    QList<int> widths;
+    auto typeThen = [&titles, &widths](std::function<void(QWidget*)> close) {
+        onNextDialog([&titles, &widths, close](QWidget* dialog) {
             titles << dialog->windowTitle();
+            widths << dialog->width();
             if (auto* field = dialog->findChild<QLineEdit*>()) QTest::keyClicks(field, "Anna");
             close(dialog);
         });
@@ -27,11 +29,21 @@ TEST(QtDialogs, UntitledDialogsCarryTheApplicationsTitleAndInputIsEmptyUnlessOk)
     typeThen(enter);
     EXPECT_EQ(dialogs.inputBox("Come ti chiami?"), "Anna");
     EXPECT_EQ(titles, QStringList({"Moltiplix", "Data 07/12/2026 10:45:01", "Moltiplix"}));
+    // A title bar shows the date in bold, beside an icon and three buttons a line wide.
+    QFont bold = QApplication::font();
+    bold.setBold(true);
+    const QFontMetrics title(bold);
+    EXPECT_GT(widths[1], title.horizontalAdvance(titles[1]) + 4 * title.height());
 
     typeThen([](QWidget* dialog) { pressIn(dialog, Qt::Key_Escape); });
     EXPECT_EQ(dialogs.inputBox("Come ti chiami?"), "") << "cancelled";
     typeThen([](QWidget* dialog) { dialog->close(); });
     EXPECT_EQ(dialogs.inputBox("Come ti chiami?"), "") << "closed by its close box";
+    typeThen([](QWidget* dialog) { // a pasted emoji that the limit cuts in two, not saved as "?"
+        dialog->findChild<QLineEdit*>()->insert(QString(45, 'a') + QString::fromUtf8("\U0001F600"));
+        pressIn(dialog, Qt::Key_Return);
+    });
+    EXPECT_EQ(dialogs.inputBox("Come ti chiami?", {}, 50), "Anna" + std::string(45, 'a'));
 }
 
 TEST(QtDialogs, NewGameQuestionDefaultsToNoAndOnlyItsButtonsCloseIt)

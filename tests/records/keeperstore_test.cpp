@@ -20,10 +20,16 @@ TEST(KeeperStore, FallsBackToThePlayersOwnRecordAndSaysSoOnce)
                 fs::create_directory(own);
                 FixedDirectory ownDirectory(own.string());
                 LocalRecordStore fallback(ownDirectory);
-                KeeperRecordStore store(keeper, dir.file("shared"), fallback);
+                int notices = 0;
+                KeeperRecordStore store(keeper, dir.file("shared"), fallback,
+                                        [&notices](const std::string&) { ++notices; });
                 testing::internal::CaptureStderr();
                 const std::string located = store.locate();
                 store.open();
+                store.locate();
+                store.open(); // a new game
+                // Shown only when a keeper is installed: no player runs a build folder's game.
+                if (notices != (keeper == "/bin/false" ? 1 : 0)) return 4;
                 const bool saved = store.saveIfBeaten("4", "Eva") && store.saveIfBeaten("5", "Eva");
                 const std::string said = testing::internal::GetCapturedStderr();
                 if (located != own.string() + "/" && keeper != "/bin/false") return 1;
