@@ -31,6 +31,8 @@ int runMoltiplix(int& argc, char** argv, const std::function<void(QApplication&)
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("moltiplix"));
+    // Wayland docks find the menu entry, and with it the icon, by this name.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.moltiplix.moltiplix"));
     QApplication::setQuitOnLastWindowClosed(false);
     installFontSubstitutes();
     installQtTranslations(app, QLocale::system());
