@@ -223,11 +223,13 @@ void TavolaWindow::unload()
     menuBar()->clear();
     delete takeCentralWidget();
     controls_ = {};
+    heldFocus_.clear();
 }
 
 void TavolaWindow::show()
 {
     built();
+    holdFocus();
     showMaximized();
     activateWindow();
     // The first question paints the client area at the size it has, so wait (briefly)
@@ -282,6 +284,7 @@ void TavolaWindow::setEnabled(Control id, bool enabled)
 void TavolaWindow::setFocus(Control id)
 {
     // The game focuses the box once per question, after both factors are shown.
+    releaseFocus();
     if (id == Control::txtAnswer) describeQuestion();
     control(id)->setFocus(Qt::OtherFocusReason);
 }
@@ -358,6 +361,25 @@ void TavolaWindow::describeQuestion()
     const QString name = fromUtf8(questionName([this](Control id) { return caption(id); }));
     QWidget* box = control(Control::txtAnswer);
     if (box->accessibleName() != name) box->setAccessibleName(name);
+}
+
+// Activated, the window would focus its first control before the game poses the first
+// question; a screen reader hears the box then, and its new name a moment later, and may
+// say the question twice. Nothing takes the focus until the game gives it.
+void TavolaWindow::holdFocus()
+{
+    for (QWidget* control : controls_.controls)
+        if (control->focusPolicy() != Qt::NoFocus) {
+            heldFocus_.emplace_back(control, control->focusPolicy());
+            control->setFocusPolicy(Qt::NoFocus);
+        }
+}
+
+void TavolaWindow::releaseFocus()
+{
+    for (const auto& [control, policy] : heldFocus_)
+        control->setFocusPolicy(policy);
+    heldFocus_.clear();
 }
 
 // The button keeps its visible caption as its name; the verdict and the counts go in its

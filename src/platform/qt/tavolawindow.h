@@ -8,6 +8,8 @@
 
 #include <array>
 #include <functional>
+#include <utility>
+#include <vector>
 
 class DrawingSurface;
 class QKeyEvent;
@@ -73,6 +75,8 @@ private:
     bool answerKeyPressed(QKeyEvent* key);
     void describeQuestion();
     void describeVerdict();
+    void holdFocus();
+    void releaseFocus();
     void reportResize();
 
     FormEvents* events_ = nullptr;
@@ -80,4 +84,5 @@ private:
     QTimer* timer_ = nullptr;
     bool loaded_ = false;
     Controls controls_;
+    std::vector<std::pair<QWidget*, Qt::FocusPolicy>> heldFocus_;
 };
