@@ -55,6 +55,8 @@ private:
     HANDLE handle_;
 };
 
+constexpr DWORD notPlain = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT;
+
 // Opens the name itself: a reparse point (link, junction) is opened, never followed.
 HANDLE openOwnName(const std::wstring& path, DWORD access, DWORD disposition, DWORD flags = 0)
 {
@@ -67,8 +69,7 @@ void requireRegular(HANDLE file, const std::string& path)
     BY_HANDLE_FILE_INFORMATION info{};
     if (GetFileType(file) != FILE_TYPE_DISK || !GetFileInformationByHandle(file, &info))
         notRegular(path);
-    if (info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT))
-        notRegular(path);
+    if (info.dwFileAttributes & notPlain) notRegular(path);
 }
 
 void writeAll(HANDLE file, std::string_view text, const std::string& path)
@@ -129,6 +130,18 @@ bool regularFileAt(const std::string& path)
     const DWORD error = GetLastError();
     if (error != ERROR_FILE_NOT_FOUND) fail("Il file dei record non si può usare:", path, error);
     return false;
+}
+
+bool somethingElseAt(const std::string& path)
+{
+    const DWORD attributes = GetFileAttributesW(toWide(path).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & notPlain);
+}
+
+bool readOnlyFileAt(const std::string& path)
+{
+    const DWORD attributes = GetFileAttributesW(toWide(path).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY);
 }
 
 void requireReplaceable(const std::string& path)

@@ -18,6 +18,12 @@ void createIfMissing(const std::string& path);
 // Whether a regular file is at path; anything else there is an error.
 bool regularFileAt(const std::string& path);
 
+// Whether a folder or reparse point is at path, asked without opening it: never an error.
+bool somethingElseAt(const std::string& path);
+
+// Whether the file at path has the read-only attribute.
+bool readOnlyFileAt(const std::string& path);
+
 // Fails unless the file can be replaced: a regular file this player may write, made
 // empty if missing. A save checks this before it commits to anything.
 void requireReplaceable(const std::string& path);

@@ -140,12 +140,8 @@ bool onlyPlainFilesInRecordPlaces(const std::string& recordDir)
 {
     const auto files = recordFiles(recordDir);
     for (const std::string& path : {files[0], files[1], spareOf(files[0]), spareOf(files[1]),
-                                    recordDir + std::string(commitMarkName)}) {
-        const DWORD attributes = GetFileAttributesW(toWide(path).c_str());
-        if (attributes != INVALID_FILE_ATTRIBUTES &&
-            (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)))
-            return false;
-    }
+                                    recordDir + std::string(commitMarkName)})
+        if (somethingElseAt(path)) return false;
     return true;
 }
 
@@ -160,13 +156,6 @@ std::string readRecordFile(const std::string& path)
         return std::string(text.substr(mark.size()));
     if (isValidUtf8(text)) return bytes;
     return ansiToUtf8(bytes);
-}
-
-// Made read-only (Properties, or attrib +R) to freeze the record.
-bool readOnly(const std::string& path)
-{
-    const DWORD attributes = GetFileAttributesW(toWide(path).c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY);
 }
 
 std::string knownFolder(REFKNOWNFOLDERID id)
@@ -224,7 +213,8 @@ bool WindowsRecordStore::saveIfBeaten(std::string_view score, std::string_view n
     finishOrForgetCutSave(recordDir_);
     const auto files = recordFiles(recordDir_);
     if (!records::recordBeaten(readRecordFile(files[0]), score)) return false;
-    if (readOnly(files[0]) || readOnly(files[1])) return false;
+    // Made read-only (Properties, or attrib +R) to freeze the record.
+    if (readOnlyFileAt(files[0]) || readOnlyFileAt(files[1])) return false;
     const std::string lines[2] = {utf8ToAnsi(score) + std::string(records::lineEnd),
                                   utf8ToAnsi(records::savableName(name)) +
                                       std::string(records::lineEnd)};
