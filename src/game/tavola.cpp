@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "game/tavola.h"
 
-#include "game/formats.h"
-#include "game/numericvalue.h"
+#include "base/formats.h"
+#include "base/numericvalue.h"
 #include "game/questions.h"
 #include "platform/dialogs.h"
 #include "platform/randomsource.h"

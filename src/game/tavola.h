@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "base/int16.h"
 #include "clock/countdown.h"
-#include "game/int16.h"
 #include "platform/form.h"
 
 #include <string>

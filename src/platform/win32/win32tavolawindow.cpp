@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/win32/win32tavolawindow.h"
 
-#include "game/fatalerror.h"
+#include "base/fatalerror.h"
 #include "game/spokentext.h"
 #include "platform/win32/resources.h"
 #include "platform/win32/widetext.h"
