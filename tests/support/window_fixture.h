@@ -2,12 +2,12 @@
 #pragma once
 
 #include "game/tavola.h"
-#include "platform/headless/fakeclock.h"
-#include "platform/headless/scripteddialogs.h"
 #include "platform/qt/drawingsurface.h"
 #include "platform/qt/tavolawindow.h"
 #include "platform/randomsource.h"
+#include "support/fakeclock.h"
 #include "support/game_fixture.h"
+#include "support/scripteddialogs.h"
 #include "support/window_probe.h"
 
 #include <QAbstractButton>

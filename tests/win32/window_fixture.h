@@ -2,12 +2,12 @@
 #pragma once
 
 #include "game/tavola.h"
-#include "platform/headless/fakeclock.h"
-#include "platform/headless/scripteddialogs.h"
 #include "platform/randomsource.h"
 #include "platform/win32/widetext.h"
 #include "platform/win32/win32tavolawindow.h"
 #include "platform/win32/windowsrecordstore.h"
+#include "support/fakeclock.h"
+#include "support/scripteddialogs.h"
 #include "support/tempdir.h"
 #include "support/window_probe.h"
 

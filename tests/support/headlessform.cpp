@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "platform/headless/headlessform.h"
+#include "support/headlessform.h"
 
 #include "game/layout.h"
 
