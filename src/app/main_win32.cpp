@@ -4,7 +4,7 @@
 #include "platform/win32/win32clock.h"
 #include "platform/win32/win32dialogs.h"
 #include "platform/win32/win32tavolawindow.h"
-#include "platform/win32/windowsrecordstore.h"
+#include "records/windowsrecordstore.h"
 
 #include <objbase.h>
 #include <windows.h>

@@ -8,7 +8,7 @@
 #include "support/scripteddialogs.h"
 #include "support/scriptedrandom.h"
 #ifdef _WIN32
-#include "platform/win32/windowsrecordstore.h"
+#include "records/windowsrecordstore.h"
 #else
 #include "records/localrecordstore.h"
 #endif

@@ -5,7 +5,7 @@
 #include "platform/randomsource.h"
 #include "platform/win32/widetext.h"
 #include "platform/win32/win32tavolawindow.h"
-#include "platform/win32/windowsrecordstore.h"
+#include "records/windowsrecordstore.h"
 #include "support/fakeclock.h"
 #include "support/scripteddialogs.h"
 #include "support/tempdir.h"

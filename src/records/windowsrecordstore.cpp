@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "platform/win32/windowsrecordstore.h"
+#include "records/windowsrecordstore.h"
 
 #include "base/fatalerror.h"
 #include "platform/win32/systemdir.h"
