@@ -2,8 +2,8 @@
 #include "records/windowsrecordstore.h"
 
 #include "base/fatalerror.h"
+#include "platform/textfile.h"
 #include "platform/win32/systemdir.h"
-#include "platform/win32/textfile_win32.h"
 #include "platform/win32/widetext.h"
 #include "records/recordfiles.h"
 #include "records/textcodec.h"
