@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "game/layout.h"
+#include "platform/formlayout.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/qt/tavolawindow.h"
 
-#include "game/layout.h"
 #include "game/spokentext.h"
+#include "platform/formlayout.h"
 #include "platform/qt/accessiblelabel.h"
 #include "platform/qt/artwork.h"
 #include "platform/qt/captionlabel.h"

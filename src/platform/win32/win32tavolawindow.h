@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "game/layout.h"
 #include "platform/form.h"
+#include "platform/formlayout.h"
 
 #include <windows.h>
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/win32/windowaccessible.h"
 
-#include "game/layout.h"
+#include "platform/formlayout.h"
 #include "platform/win32/widetext.h"
 #include "platform/win32/win32tavolawindow.h"
 
