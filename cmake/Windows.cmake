@@ -50,7 +50,7 @@ add_custom_target(moltiplix_artwork DEPENDS ${rendered})
 add_library(moltiplix_win32 STATIC
     src/platform/win32/win32clock.cpp
     src/platform/win32/win32dialogs.cpp
-    src/platform/win32/win32tavolawindow.cpp
+    src/platform/win32/win32form.cpp
     src/platform/win32/windowaccessible.cpp
 )
 # oleacc: what screen readers read (MSAA), a part of Windows since 98.

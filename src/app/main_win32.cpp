@@ -3,7 +3,7 @@
 #include "platform/randomsource.h"
 #include "platform/win32/win32clock.h"
 #include "platform/win32/win32dialogs.h"
-#include "platform/win32/win32tavolawindow.h"
+#include "platform/win32/win32form.h"
 #include "records/windowsrecordstore.h"
 
 #include <objbase.h>

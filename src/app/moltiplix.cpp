@@ -5,7 +5,7 @@
 #include "platform/qt/fonts.h"
 #include "platform/qt/qtclock.h"
 #include "platform/qt/qtdialogs.h"
-#include "platform/qt/tavolawindow.h"
+#include "platform/qt/qtform.h"
 #include "platform/qt/translations.h"
 #include "platform/randomsource.h"
 #include "platform/recorddirectory.h"

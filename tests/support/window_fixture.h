@@ -3,7 +3,7 @@
 
 #include "game/tavola.h"
 #include "platform/qt/drawingsurface.h"
-#include "platform/qt/tavolawindow.h"
+#include "platform/qt/qtform.h"
 #include "platform/randomsource.h"
 #include "support/fakeclock.h"
 #include "support/game_fixture.h"

@@ -4,7 +4,7 @@
 #include "game/tavola.h"
 #include "platform/randomsource.h"
 #include "platform/win32/widetext.h"
-#include "platform/win32/win32tavolawindow.h"
+#include "platform/win32/win32form.h"
 #include "records/windowsrecordstore.h"
 #include "support/fakeclock.h"
 #include "support/scripteddialogs.h"

@@ -3,7 +3,7 @@
 
 #include "platform/formlayout.h"
 #include "platform/win32/widetext.h"
-#include "platform/win32/win32tavolawindow.h"
+#include "platform/win32/win32form.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "platform/qt/tavolawindow.h"
+#include "platform/qt/qtform.h"
 
 #include "game/spokentext.h"
 #include "platform/formlayout.h"

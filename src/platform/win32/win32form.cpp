@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "platform/win32/win32tavolawindow.h"
+#include "platform/win32/win32form.h"
 
 #include "base/fatalerror.h"
 #include "game/spokentext.h"
