@@ -32,9 +32,9 @@ std::optional<Int16> answerValue(std::string_view text)
 
 } // namespace
 
-Tavola::Tavola(Form& form, Dialogs& dialogs, RandomSource& random, SystemClock& clock,
+Tavola::Tavola(Form& form, Dialogs& dialogs, RandomSource& random, SystemClock& systemClock,
                RecordStore& records)
-    : form_(form), dialogs_(dialogs), random_(random), clock_(clock), records_(records)
+    : form_(form), dialogs_(dialogs), random_(random), systemClock_(systemClock), records_(records)
 {
 }
 
@@ -63,8 +63,8 @@ void Tavola::Form_Load()
     const StoredRecord record = records_.open();
     form_.setCaption(Control::lblpunti, record.score);
     form_.setCaption(Control::lblnome, record.name);
-    s.clock.secondsLeft = Int16::rounded(s.clock.clockSeconds + 900);
-    form_.setCaption(Control::lblconto, clockText(s.clock));
+    s.countdown.secondsLeft = Int16::rounded(s.countdown.clockSeconds + 900);
+    form_.setCaption(Control::lblconto, clockText(s.countdown));
 }
 
 // Limits the game can't play with are refused and asked again; no answer means 10.
@@ -84,8 +84,8 @@ Int16 Tavola::askTableLimit()
 void Tavola::AvviaTimer()
 {
     form_.setTimerEnabled(true);
-    state_.clock = startingCountdown();
-    form_.setCaption(Control::lblconto, clockText(state_.clock));
+    state_.countdown = startingCountdown();
+    form_.setCaption(Control::lblconto, clockText(state_.countdown));
 }
 
 std::string Tavola::GetSystemDir()
@@ -111,7 +111,7 @@ void Tavola::cmdNext_Click()
     s.shade = drawShade(random_);
     form_.setAnswerText("");
     form_.setCaption(Control::lblMessage, "");
-    random_.reseed(clock_.secondsSinceMidnight());
+    random_.reseed(systemClock_.secondsSinceMidnight());
     const Factors factors = drawFactors(random_, s.tableLimit);
     form_.setCaption(Control::lblNum1, wholeNumber(factors.first.value()));
     form_.setCaption(Control::lblNum2, wholeNumber(factors.second.value()));
@@ -174,8 +174,8 @@ void Tavola::Timer1_Timer()
         FineGara();
         return;
     }
-    stepDown(state_.clock);
-    form_.setCaption(Control::lblconto, clockText(state_.clock));
+    stepDown(state_.countdown);
+    form_.setCaption(Control::lblconto, clockText(state_.countdown));
 }
 
 void Tavola::cmdExit_Click()
@@ -186,8 +186,8 @@ void Tavola::cmdExit_Click()
 void Tavola::FineGara()
 {
     if (!beginEnding()) return;
-    dialogs_.message("Ciao a presto. Ore " + wholeNumber(state_.clock.secondsLeft.value()),
-                     "Data " + clock_.nowText());
+    dialogs_.message("Ciao a presto. Ore " + wholeNumber(state_.countdown.secondsLeft.value()),
+                     "Data " + systemClock_.nowText());
     saveOrEnd(std::string(exitCongratulation) + "\"");
 }
 

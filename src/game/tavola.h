@@ -23,15 +23,15 @@ struct WindowState {
     Int16 correctCount;
     Int16 wrongCount;
     Int16 shade;
-    Countdown clock;
+    Countdown countdown;
     std::string recordDir;
 };
 
 // The game window: its start-up, questions, scoring, countdown and the end of the game,
-// over whatever window, dialogs, random source and clock it is given.
+// over whatever window, dialogs, random source and system clock it is given.
 class Tavola : public FormEvents {
 public:
-    Tavola(Form& form, Dialogs& dialogs, RandomSource& random, SystemClock& clock,
+    Tavola(Form& form, Dialogs& dialogs, RandomSource& random, SystemClock& systemClock,
            RecordStore& records);
 
     // Loads the window (which runs Form_Load), shows it and poses the first question.
@@ -62,7 +62,7 @@ private:
     Form& form_;
     Dialogs& dialogs_;
     RandomSource& random_;
-    SystemClock& clock_;
+    SystemClock& systemClock_;
     RecordStore& records_;
 
     WindowState state_;

@@ -193,7 +193,7 @@ protected:
 
     TempDir records;
     std::optional<int> exitStatus;
-    TavolaWindow window{[this](int status) { exitStatus = status; }};
+    QtForm window{[this](int status) { exitStatus = status; }};
     ScriptedDialogs dialogs;
     SeededRandom random;
     FakeClock clock;

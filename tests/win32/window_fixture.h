@@ -291,8 +291,7 @@ protected:
     SeededRandom random;
     FakeClock clock;
     std::optional<int> exitStatus;
-    Win32TavolaWindow window{GetModuleHandleW(nullptr),
-                             [this](int status) { exitStatus = status; }};
+    Win32Form window{GetModuleHandleW(nullptr), [this](int status) { exitStatus = status; }};
     WindowsRecordStore store{{records.path().string()}, {}};
     Tavola tavola{window, dialogs, random, clock, store};
 };

@@ -18,14 +18,14 @@ struct ControlLayout;
 
 // The game window on a real display: its controls are built from the layout table, its
 // events are handed to the game, and whatever the game asks of a window is done here.
-class TavolaWindow : public QMainWindow, public Form {
+class QtForm : public QMainWindow, public Form {
     Q_OBJECT
 
 public:
     using ProgramEnd = std::function<void(int status)>;
 
     // end: how the program ends at once; by default the process exits on the spot.
-    explicit TavolaWindow(ProgramEnd end = {});
+    explicit QtForm(ProgramEnd end = {});
 
     void setEvents(FormEvents* events) { events_ = events; }
     // Runs a game handler; an error it cannot go on after is shown, then ends the program.

@@ -69,7 +69,7 @@ std::wstring shownText(std::string_view caption)
 
 } // namespace
 
-Win32TavolaWindow::Win32TavolaWindow(HINSTANCE instance, ProgramEnd end)
+Win32Form::Win32Form(HINSTANCE instance, ProgramEnd end)
     : instance_(instance), end_(end ? std::move(end) : ProgramEnd(exitAtOnce))
 {
     static const bool registered = [instance] {
@@ -91,12 +91,12 @@ Win32TavolaWindow::Win32TavolaWindow(HINSTANCE instance, ProgramEnd end)
     (void)registered;
 }
 
-Win32TavolaWindow::~Win32TavolaWindow()
+Win32Form::~Win32Form()
 {
     if (window_) unload();
 }
 
-void Win32TavolaWindow::run(const std::function<void()>& handler)
+void Win32Form::run(const std::function<void()>& handler)
 {
     try {
         handler();
@@ -106,25 +106,25 @@ void Win32TavolaWindow::run(const std::function<void()>& handler)
     }
 }
 
-int Win32TavolaWindow::pixels(int twips) const
+int Win32Form::pixels(int twips) const
 {
     return MulDiv(twips, static_cast<int>(dpi_), 1440);
 }
 
-RECT Win32TavolaWindow::placeOf(const ControlLayout& entry) const
+RECT Win32Form::placeOf(const ControlLayout& entry) const
 {
     const int left = pixels(entry.left), top = pixels(entry.top);
     return {left, top, left + pixels(entry.width), top + pixels(entry.height)};
 }
 
-RECT Win32TavolaWindow::controlRect(Control control) const
+RECT Win32Form::controlRect(Control control) const
 {
     const ControlLayout& entry = layoutOf(control);
     if (entry.kind == ControlKind::Label && entry.fits) return fitted_[indexOf(control)];
     return placeOf(entry);
 }
 
-void Win32TavolaWindow::load()
+void Win32Form::load()
 {
     captions_ = {};
     for (const ControlLayout& entry : controlTable) {
@@ -148,7 +148,7 @@ void Win32TavolaWindow::load()
     applyDpi(dpiOf(window_));
 }
 
-void Win32TavolaWindow::createMenu()
+void Win32Form::createMenu()
 {
     const HMENU bar = CreateMenu();
     HMENU dropDown = nullptr;
@@ -173,7 +173,7 @@ void Win32TavolaWindow::createMenu()
     SetMenu(window_, bar);
 }
 
-void Win32TavolaWindow::createControls()
+void Win32Form::createControls()
 {
     for (const ControlLayout& entry : controlTable) {
         const std::size_t i = indexOf(entry.id);
@@ -205,7 +205,7 @@ void Win32TavolaWindow::createControls()
                  SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
 
-void Win32TavolaWindow::createTooltips()
+void Win32Form::createTooltips()
 {
     tooltip_ =
         CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
@@ -232,7 +232,7 @@ void Win32TavolaWindow::createTooltips()
 }
 
 // Fonts, pictures and places follow the monitor's dpi; the layout itself stays in twips.
-void Win32TavolaWindow::applyDpi(UINT dpi)
+void Win32Form::applyDpi(UINT dpi)
 {
     dpi_ = dpi;
     releaseFontsAndPictures();
@@ -282,7 +282,7 @@ void Win32TavolaWindow::applyDpi(UINT dpi)
     InvalidateRect(window_, nullptr, TRUE);
 }
 
-void Win32TavolaWindow::fitLabel(Control control)
+void Win32Form::fitLabel(Control control)
 {
     const ControlLayout& entry = layoutOf(control);
     const std::size_t i = indexOf(control);
@@ -304,7 +304,7 @@ void Win32TavolaWindow::fitLabel(Control control)
     fitted_[i] = place;
 }
 
-void Win32TavolaWindow::unload()
+void Win32Form::unload()
 {
     if (!window_) return;
     const HWND window = window_;
@@ -318,7 +318,7 @@ void Win32TavolaWindow::unload()
     tooltip_ = nullptr;
 }
 
-void Win32TavolaWindow::releaseFontsAndPictures()
+void Win32Form::releaseFontsAndPictures()
 {
     for (HFONT& font : fonts_) {
         if (font) DeleteObject(font);
@@ -330,7 +330,7 @@ void Win32TavolaWindow::releaseFontsAndPictures()
     }
 }
 
-void Win32TavolaWindow::destroyResources()
+void Win32Form::destroyResources()
 {
     releaseFontsAndPictures();
     if (answerBrush_) DeleteObject(answerBrush_);
@@ -345,27 +345,27 @@ void Win32TavolaWindow::destroyResources()
     canvasSize_ = {};
 }
 
-void Win32TavolaWindow::show()
+void Win32Form::show()
 {
     ShowWindow(window_, SW_SHOWMAXIMIZED);
     SetForegroundWindow(window_);
     UpdateWindow(window_);
 }
 
-void Win32TavolaWindow::endProgram(int status)
+void Win32Form::endProgram(int status)
 {
     if (window_) KillTimer(window_, timerId);
     timerOn_ = false;
     end_(status);
 }
 
-std::string Win32TavolaWindow::caption(Control control) const
+std::string Win32Form::caption(Control control) const
 {
     if (control == Control::txtAnswer) return answerText();
     return captions_[indexOf(control)];
 }
 
-void Win32TavolaWindow::setCaption(Control control, std::string_view text)
+void Win32Form::setCaption(Control control, std::string_view text)
 {
     if (control == Control::txtAnswer) {
         setAnswerText(text);
@@ -384,7 +384,7 @@ void Win32TavolaWindow::setCaption(Control control, std::string_view text)
     InvalidateRect(window_, &fitted_[i], FALSE);
 }
 
-std::string Win32TavolaWindow::answerText() const
+std::string Win32Form::answerText() const
 {
     const HWND box = controlHandle(Control::txtAnswer);
     std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(box)) + 1, L'\0');
@@ -392,12 +392,12 @@ std::string Win32TavolaWindow::answerText() const
     return toUtf8(text);
 }
 
-void Win32TavolaWindow::setAnswerText(std::string_view text)
+void Win32Form::setAnswerText(std::string_view text)
 {
     SetWindowTextW(controlHandle(Control::txtAnswer), toWide(text).c_str());
 }
 
-void Win32TavolaWindow::setEnabled(Control control, bool enabled)
+void Win32Form::setEnabled(Control control, bool enabled)
 {
     const HWND handle = controlHandle(control);
     if (!handle) return;
@@ -407,7 +407,7 @@ void Win32TavolaWindow::setEnabled(Control control, bool enabled)
     EnableWindow(handle, enabled);
 }
 
-void Win32TavolaWindow::setFocus(Control control)
+void Win32Form::setFocus(Control control)
 {
     const HWND handle = controlHandle(control);
     if (!handle) return;
@@ -424,7 +424,7 @@ void Win32TavolaWindow::setFocus(Control control)
     SetFocus(handle);
 }
 
-std::string Win32TavolaWindow::spokenName(Control control) const
+std::string Win32Form::spokenName(Control control) const
 {
     if (control == Control::txtAnswer)
         return questionName([this](Control id) { return caption(id); });
@@ -434,7 +434,7 @@ std::string Win32TavolaWindow::spokenName(Control control) const
     return std::string(name);
 }
 
-std::string Win32TavolaWindow::spokenDescription(Control control) const
+std::string Win32Form::spokenDescription(Control control) const
 {
     if (control == Control::cmdNext)
         return verdictDescription([this](Control id) { return caption(id); });
@@ -443,7 +443,7 @@ std::string Win32TavolaWindow::spokenDescription(Control control) const
 
 // Screen readers ask each window for its client object; for anything else the system's
 // own objects do.
-LRESULT Win32TavolaWindow::accessibleObject(std::optional<Control> control, WPARAM flags)
+LRESULT Win32Form::accessibleObject(std::optional<Control> control, WPARAM flags)
 {
     WindowAccessible*& object = control ? controlObjects_[indexOf(*control)] : windowObject_;
     if (!object)
@@ -451,7 +451,7 @@ LRESULT Win32TavolaWindow::accessibleObject(std::optional<Control> control, WPAR
     return LresultFromObject(__uuidof(IAccessible), flags, object);
 }
 
-void Win32TavolaWindow::releaseAccessibleObjects()
+void Win32Form::releaseAccessibleObjects()
 {
     auto release = [](WindowAccessible*& object) {
         if (!object) return;
@@ -464,7 +464,7 @@ void Win32TavolaWindow::releaseAccessibleObjects()
     release(windowObject_);
 }
 
-void Win32TavolaWindow::setTimerEnabled(bool enabled)
+void Win32Form::setTimerEnabled(bool enabled)
 {
     if (enabled == timerOn_) return;
     timerOn_ = enabled;
@@ -474,26 +474,26 @@ void Win32TavolaWindow::setTimerEnabled(bool enabled)
         KillTimer(window_, timerId);
 }
 
-DisplayState Win32TavolaWindow::displayState() const
+DisplayState Win32Form::displayState() const
 {
     if (IsIconic(window_)) return DisplayState::Minimised;
     if (IsZoomed(window_)) return DisplayState::Maximised;
     return DisplayState::Normal;
 }
 
-void Win32TavolaWindow::setWindowCaption(std::string_view text)
+void Win32Form::setWindowCaption(std::string_view text)
 {
     SetWindowTextW(window_, toWide(text).c_str());
 }
 
-int Win32TavolaWindow::windowWidthTwips() const
+int Win32Form::windowWidthTwips() const
 {
     RECT frame{};
     GetWindowRect(window_, &frame);
     return (frame.right - frame.left) * twipsPerPixel;
 }
 
-void Win32TavolaWindow::growCanvas(int width, int height)
+void Win32Form::growCanvas(int width, int height)
 {
     const SIZE needed{std::max<LONG>(canvasSize_.cx, width),
                       std::max<LONG>(canvasSize_.cy, height)};
@@ -521,7 +521,7 @@ void Win32TavolaWindow::growCanvas(int width, int height)
 }
 
 // What the client area no longer covers is lost: growing back uncovers the background.
-void Win32TavolaWindow::forgetUncovered(int width, int height)
+void Win32Form::forgetUncovered(int width, int height)
 {
     const HBRUSH brush = CreateSolidBrush(backColor_);
     const RECT right{width, 0, canvasSize_.cx, canvasSize_.cy};
@@ -531,7 +531,7 @@ void Win32TavolaWindow::forgetUncovered(int width, int height)
     DeleteObject(brush);
 }
 
-void Win32TavolaWindow::setBackColor(Rgb color)
+void Win32Form::setBackColor(Rgb color)
 {
     backColor_ = toColorRef(color);
     RECT client{};
@@ -544,12 +544,12 @@ void Win32TavolaWindow::setBackColor(Rgb color)
     InvalidateRect(window_, nullptr, FALSE);
 }
 
-void Win32TavolaWindow::setDrawing(const DrawingSettings& settings)
+void Win32Form::setDrawing(const DrawingSettings& settings)
 {
     scaleHeight_ = settings.scaleHeight;
 }
 
-void Win32TavolaWindow::fillBox(int x1, int y1, int x2, int y2, Rgb color)
+void Win32Form::fillBox(int x1, int y1, int x2, int y2, Rgb color)
 {
     RECT client{};
     GetClientRect(window_, &client);
@@ -570,7 +570,7 @@ void Win32TavolaWindow::fillBox(int x1, int y1, int x2, int y2, Rgb color)
     InvalidateRect(window_, &box, FALSE);
 }
 
-void Win32TavolaWindow::paintLabel(HDC dc, const ControlLayout& entry)
+void Win32Form::paintLabel(HDC dc, const ControlLayout& entry)
 {
     const std::size_t i = indexOf(entry.id);
     RECT place = fitted_[i];
@@ -598,7 +598,7 @@ void Win32TavolaWindow::paintLabel(HDC dc, const ControlLayout& entry)
     SelectObject(dc, old);
 }
 
-void Win32TavolaWindow::paint(HDC target, const RECT& area)
+void Win32Form::paint(HDC target, const RECT& area)
 {
     RECT client{};
     GetClientRect(window_, &client);
@@ -629,7 +629,7 @@ void Win32TavolaWindow::paint(HDC target, const RECT& area)
     DeleteDC(buffer);
 }
 
-void Win32TavolaWindow::drawButton(const DRAWITEMSTRUCT& item)
+void Win32Form::drawButton(const DRAWITEMSTRUCT& item)
 {
     const Control control =
         item.hwndItem == controlHandle(Control::cmdNext) ? Control::cmdNext : Control::cmdExit;
@@ -696,7 +696,7 @@ void Win32TavolaWindow::drawButton(const DRAWITEMSTRUCT& item)
     SelectObject(dc, old);
 }
 
-bool Win32TavolaWindow::setPointer(HWND under, WPARAM hitTest)
+bool Win32Form::setPointer(HWND under, WPARAM hitTest)
 {
     if (LOWORD(hitTest) != HTCLIENT) return false;
     if (under == controlHandle(Control::txtAnswer)) return false; // its own text cursor
@@ -716,7 +716,7 @@ bool Win32TavolaWindow::setPointer(HWND under, WPARAM hitTest)
     return true;
 }
 
-void Win32TavolaWindow::click(Control button)
+void Win32Form::click(Control button)
 {
     if (!IsWindowEnabled(controlHandle(button))) return;
     if (button == Control::cmdNext)
@@ -725,7 +725,7 @@ void Win32TavolaWindow::click(Control button)
         run([this] { events_->cmdExit_Click(); });
 }
 
-void Win32TavolaWindow::moveFocus(bool backwards)
+void Win32Form::moveFocus(bool backwards)
 {
     const Control order[] = {Control::cmdExit, Control::cmdNext, Control::txtAnswer};
     const HWND focus = GetFocus();
@@ -742,7 +742,7 @@ void Win32TavolaWindow::moveFocus(bool backwards)
     }
 }
 
-bool Win32TavolaWindow::preTranslate(const MSG& message)
+bool Win32Form::preTranslate(const MSG& message)
 {
     if (!window_ || (message.hwnd != window_ && GetParent(message.hwnd) != window_)) return false;
     if (message.message == WM_KEYDOWN && message.wParam == VK_RETURN) {
@@ -775,21 +775,20 @@ bool Win32TavolaWindow::preTranslate(const MSG& message)
     return false;
 }
 
-LRESULT CALLBACK Win32TavolaWindow::windowProc(HWND window, UINT message, WPARAM wParam,
-                                               LPARAM lParam)
+LRESULT CALLBACK Win32Form::windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (message == WM_NCCREATE) {
-        auto* self = static_cast<Win32TavolaWindow*>(
-            reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+        auto* self =
+            static_cast<Win32Form*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
         SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
         self->window_ = window;
     }
-    auto* self = reinterpret_cast<Win32TavolaWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    auto* self = reinterpret_cast<Win32Form*>(GetWindowLongPtrW(window, GWLP_USERDATA));
     if (!self || self->window_ != window) return DefWindowProcW(window, message, wParam, lParam);
     return self->handleMessage(message, wParam, lParam);
 }
 
-LRESULT Win32TavolaWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam)
+LRESULT Win32Form::handleMessage(UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
     case WM_PAINT: {
@@ -870,13 +869,13 @@ LRESULT Win32TavolaWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lPa
     return DefWindowProcW(window_, message, wParam, lParam);
 }
 
-void Win32TavolaWindow::saveFocus()
+void Win32Form::saveFocus()
 {
     const HWND focus = GetFocus();
     if (focus && GetParent(focus) == window_) savedFocus_ = focus;
 }
 
-bool Win32TavolaWindow::restoreFocus()
+bool Win32Form::restoreFocus()
 {
     if (!savedFocus_ || !IsWindow(savedFocus_) || GetParent(savedFocus_) != window_ ||
         !IsWindowEnabled(savedFocus_))
@@ -885,13 +884,13 @@ bool Win32TavolaWindow::restoreFocus()
     return true;
 }
 
-LRESULT CALLBACK Win32TavolaWindow::answerProc(HWND box, UINT message, WPARAM wParam, LPARAM lParam)
+LRESULT CALLBACK Win32Form::answerProc(HWND box, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    auto* self = reinterpret_cast<Win32TavolaWindow*>(GetWindowLongPtrW(box, GWLP_USERDATA));
+    auto* self = reinterpret_cast<Win32Form*>(GetWindowLongPtrW(box, GWLP_USERDATA));
     return self->handleAnswerMessage(message, wParam, lParam);
 }
 
-LRESULT Win32TavolaWindow::handleAnswerMessage(UINT message, WPARAM wParam, LPARAM lParam)
+LRESULT Win32Form::handleAnswerMessage(UINT message, WPARAM wParam, LPARAM lParam)
 {
     const HWND box = controlHandle(Control::txtAnswer);
     if (message == WM_GETOBJECT && static_cast<LONG>(lParam) == OBJID_CLIENT && window_)
@@ -913,10 +912,9 @@ LRESULT Win32TavolaWindow::handleAnswerMessage(UINT message, WPARAM wParam, LPAR
     return CallWindowProcW(answerDefault_, box, message, wParam, lParam);
 }
 
-LRESULT CALLBACK Win32TavolaWindow::buttonProc(HWND button, UINT message, WPARAM wParam,
-                                               LPARAM lParam)
+LRESULT CALLBACK Win32Form::buttonProc(HWND button, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    auto* self = reinterpret_cast<Win32TavolaWindow*>(GetWindowLongPtrW(button, GWLP_USERDATA));
+    auto* self = reinterpret_cast<Win32Form*>(GetWindowLongPtrW(button, GWLP_USERDATA));
     if (message == WM_GETOBJECT && static_cast<LONG>(lParam) == OBJID_CLIENT && self->window_)
         return self->accessibleObject(
             button == self->controlHandle(Control::cmdNext) ? Control::cmdNext : Control::cmdExit,

@@ -15,15 +15,15 @@ class WindowAccessible;
 
 // The game window on the Win32 API: labels drawn by the window over its retained
 // drawing, a native EDIT for the answer and owner-drawn picture buttons.
-class Win32TavolaWindow : public Form {
+class Win32Form : public Form {
 public:
     using ProgramEnd = std::function<void(int status)>;
 
     // end replaces leaving the process (the tests record the status instead).
-    explicit Win32TavolaWindow(HINSTANCE instance, ProgramEnd end = {});
-    ~Win32TavolaWindow() override;
-    Win32TavolaWindow(const Win32TavolaWindow&) = delete;
-    Win32TavolaWindow& operator=(const Win32TavolaWindow&) = delete;
+    explicit Win32Form(HINSTANCE instance, ProgramEnd end = {});
+    ~Win32Form() override;
+    Win32Form(const Win32Form&) = delete;
+    Win32Form& operator=(const Win32Form&) = delete;
 
     void setEvents(FormEvents* events) { events_ = events; }
     // Runs a handler; an error the game can't go on after is shown, then ends the program.

@@ -66,8 +66,7 @@ constexpr LONG childIdOf(Control control)
 
 } // namespace
 
-WindowAccessible::WindowAccessible(Win32TavolaWindow* window, HWND handle,
-                                   std::optional<Control> control)
+WindowAccessible::WindowAccessible(Win32Form* window, HWND handle, std::optional<Control> control)
     : window_(window), handle_(handle), control_(control)
 {
     // __uuidof throughout: MinGW's IID_IAccessible is data imported from oleacc.dll, which
