@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "platform/formlayout.h"
+#include "game/layout.h"
 
 namespace {
 
@@ -183,6 +183,8 @@ const std::array<AccessibleText, controlCount> accessibleTable{{
     {Control::lblpunti,   "Punti del record",     ""},
 }};
 // clang-format on
+
+const FormLayout formLayout{windowLayout, controlTable, menuTable};
 
 const ControlLayout& layoutOf(Control control)
 {

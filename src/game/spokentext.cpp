@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "game/spokentext.h"
 
-#include "platform/formlayout.h"
+#include "game/layout.h"
 
 #include <array>
 

@@ -3,7 +3,9 @@
 
 #include "base/formats.h"
 #include "base/numericvalue.h"
+#include "game/layout.h"
 #include "game/questions.h"
+#include "game/spokentext.h"
 #include "platform/dialogs.h"
 #include "platform/randomsource.h"
 #include "platform/systemclock.h"
@@ -40,7 +42,8 @@ Tavola::Tavola(Form& form, Dialogs& dialogs, RandomSource& random, SystemClock& 
 
 void Tavola::launch()
 {
-    form_.load();
+    form_.load(formLayout);
+    describeControls([](Control id) { return std::string(layoutOf(id).caption); });
     Form_Load();
     form_.show();
     Form_Activate();
@@ -54,17 +57,17 @@ void Tavola::Form_Load()
     form_.setTimerEnabled(false);
     s.playerName = dialogs_.inputBox("Come ti chiami?", {}, records::longestName);
     dialogs_.message(" " + s.playerName + " vediamo se sei un vero campione  ");
-    form_.setCaption(Control::lblnome1, s.playerName);
+    setCaption(Control::lblnome1, s.playerName);
     s.tableLimit = askTableLimit();
     AvviaTimer();
     s.correctCount = 0;
     s.wrongCount = 0;
     s.recordDir = GetSystemDir();
     const StoredRecord record = records_.open();
-    form_.setCaption(Control::lblpunti, record.score);
-    form_.setCaption(Control::lblnome, record.name);
+    setCaption(Control::lblpunti, record.score);
+    setCaption(Control::lblnome, record.name);
     s.countdown.secondsLeft = Int16::rounded(s.countdown.clockSeconds + 900);
-    form_.setCaption(Control::lblconto, clockText(s.countdown));
+    setCaption(Control::lblconto, clockText(s.countdown));
 }
 
 // Limits the game can't play with are refused and asked again; no answer means 10.
@@ -85,7 +88,7 @@ void Tavola::AvviaTimer()
 {
     form_.setTimerEnabled(true);
     state_.countdown = startingCountdown();
-    form_.setCaption(Control::lblconto, clockText(state_.countdown));
+    setCaption(Control::lblconto, clockText(state_.countdown));
 }
 
 std::string Tavola::GetSystemDir()
@@ -110,11 +113,11 @@ void Tavola::cmdNext_Click()
     auto& s = state_;
     s.shade = drawShade(random_);
     form_.setAnswerText("");
-    form_.setCaption(Control::lblMessage, "");
+    setCaption(Control::lblMessage, "");
     random_.reseed(systemClock_.secondsSinceMidnight());
     const Factors factors = drawFactors(random_, s.tableLimit);
-    form_.setCaption(Control::lblNum1, wholeNumber(factors.first.value()));
-    form_.setCaption(Control::lblNum2, wholeNumber(factors.second.value()));
+    setCaption(Control::lblNum1, wholeNumber(factors.first.value()));
+    setCaption(Control::lblNum2, wholeNumber(factors.second.value()));
     s.expectedAnswer = factors.second * factors.first;
     form_.setEnabled(Control::cmdNext, false);
     paintGradient();
@@ -152,17 +155,16 @@ void Tavola::scoreAnswer()
     const auto answer = answerValue(form_.answerText());
     if (answer && *answer == s.expectedAnswer) {
         s.correctCount = s.correctCount.saturatingPlus(1);
-        form_.setCaption(Control::lblMessage, "Esatto! " + s.playerName + " sei forte!");
+        setCaption(Control::lblMessage, "Esatto! " + s.playerName + " sei forte!");
     } else {
         s.wrongCount = s.wrongCount.saturatingPlus(1);
-        form_.setCaption(Control::lblMessage,
-                         "Sbagliato!! " + wholeNumber(s.expectedAnswer.value()));
+        setCaption(Control::lblMessage, "Sbagliato!! " + wholeNumber(s.expectedAnswer.value()));
         form_.setBackColor(black);
-        form_.setCaption(Control::lblScore1, wholeNumber(s.wrongCount.value()));
+        setCaption(Control::lblScore1, wholeNumber(s.wrongCount.value()));
     }
-    form_.setCaption(Control::lblScore, wholeNumber(s.correctCount.value()));
-    form_.setCaption(Control::lblScore2,
-                     wholeNumber(s.wrongCount.saturatingPlus(s.correctCount).value()));
+    setCaption(Control::lblScore, wholeNumber(s.correctCount.value()));
+    setCaption(Control::lblScore2,
+               wholeNumber(s.wrongCount.saturatingPlus(s.correctCount).value()));
     form_.setEnabled(Control::cmdNext, true);
     form_.setFocus(Control::cmdNext);
 }
@@ -175,7 +177,7 @@ void Tavola::Timer1_Timer()
         return;
     }
     stepDown(state_.countdown);
-    form_.setCaption(Control::lblconto, clockText(state_.countdown));
+    setCaption(Control::lblconto, clockText(state_.countdown));
 }
 
 void Tavola::cmdExit_Click()
@@ -217,4 +219,32 @@ void Tavola::Next_Click()
     if (ending_) return;
     form_.unload();
     launch();
+}
+
+// Each caption shown is told to screen readers too, with whatever it changes of the
+// question and of the verdict.
+void Tavola::setCaption(Control control, std::string_view text)
+{
+    form_.setCaption(control, text);
+    const CaptionOf shown = [this](Control id) { return form_.caption(id); };
+    if (layoutOf(control).kind == ControlKind::Label)
+        form_.setSpokenName(control, labelName(accessibleTextOf(control).name, shown(control)));
+    form_.setSpokenName(Control::txtAnswer, questionName(shown));
+    form_.setSpokenDescription(Control::cmdNext, verdictDescription(shown));
+}
+
+// What every control says once the window is loaded: the window shows the layout's
+// captions then, and is not asked for them, so that nothing is built before the first
+// dialog.
+void Tavola::describeControls(const CaptionOf& shown)
+{
+    for (const ControlLayout& entry : controlTable) {
+        const AccessibleText& text = accessibleTextOf(entry.id);
+        form_.setSpokenName(entry.id, entry.kind == ControlKind::Label
+                                          ? labelName(text.name, shown(entry.id))
+                                          : std::string(text.name));
+        form_.setSpokenDescription(entry.id, text.description);
+    }
+    form_.setSpokenName(Control::txtAnswer, questionName(shown));
+    form_.setSpokenDescription(Control::cmdNext, verdictDescription(shown));
 }

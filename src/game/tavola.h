@@ -3,6 +3,7 @@
 
 #include "base/int16.h"
 #include "clock/countdown.h"
+#include "game/spokentext.h"
 #include "platform/form.h"
 
 #include <string>
@@ -58,6 +59,8 @@ private:
     void paintGradient();
     bool beginEnding();
     void saveOrEnd(std::string_view congratulation);
+    void setCaption(Control control, std::string_view text);
+    void describeControls(const CaptionOf& shown);
 
     Form& form_;
     Dialogs& dialogs_;

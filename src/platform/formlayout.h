@@ -3,8 +3,8 @@
 
 #include "base/controls.h"
 
-#include <array>
 #include <optional>
+#include <span>
 #include <string_view>
 
 enum class ControlKind { Label, TextBox, Button, Picture };
@@ -72,19 +72,14 @@ struct WindowLayout {
     int clientHeight; // twips
 };
 
-// What a screen reader says of a control, in Italian; nothing visible.
-struct AccessibleText {
-    Control id;
-    std::string_view name;
-    std::string_view description;
-};
-
 inline constexpr int twipsPerPixel = 15;
 
-extern const WindowLayout windowLayout;
-extern const std::array<ControlLayout, controlCount> controlTable;
-extern const std::array<MenuItem, 5> menuTable;
-extern const std::array<AccessibleText, controlCount> accessibleTable;
+// Everything a window is built from, handed to it at load. The tables are the game's
+// constants and outlive every window.
+struct FormLayout {
+    WindowLayout window;
+    std::span<const ControlLayout> controls; // one per Control, in its order
+    std::span<const MenuItem> menu;
 
-const ControlLayout& layoutOf(Control control);
-const AccessibleText& accessibleTextOf(Control control);
+    const ControlLayout& of(Control control) const { return controls[indexOf(control)]; }
+};

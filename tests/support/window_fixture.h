@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "game/layout.h"
 #include "game/tavola.h"
 #include "platform/qt/drawingsurface.h"
 #include "platform/qt/qtform.h"

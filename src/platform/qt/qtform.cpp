@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/qt/qtform.h"
 
-#include "game/spokentext.h"
 #include "platform/formlayout.h"
 #include "platform/qt/accessiblelabel.h"
 #include "platform/qt/artwork.h"
@@ -100,13 +99,16 @@ void QtForm::run(const std::function<void()>& handler)
     }
 }
 
-void QtForm::load()
+void QtForm::load(const FormLayout& layout)
 {
+    layout_ = layout;
+    spokenNames_ = {};
+    spokenDescriptions_ = {};
     loaded_ = true;
     timer_ = new QTimer(this);
     timer_->setInterval(tickMilliseconds);
     connect(timer_, &QTimer::timeout, this, [this] { run([this] { events_->Timer1_Timer(); }); });
-    setWindowTitle(fromUtf8(windowLayout.caption));
+    setWindowTitle(fromUtf8(layout_.window.caption));
 }
 
 const QtForm::Controls& QtForm::built() const
@@ -120,24 +122,27 @@ void QtForm::buildControls()
     auto* surface = new DrawingSurface(this);
     surface->setCursor(gamePointer(devicePixelRatioF()));
     setCentralWidget(surface);
-    for (const ControlLayout& entry : controlTable)
+    for (const ControlLayout& entry : layout_.controls)
         controls_.controls[indexOf(entry.id)] = createControl(entry, surface);
     controls_.surface = surface;
     setTabOrder(control(Control::cmdExit), control(Control::cmdNext));
     setTabOrder(control(Control::cmdNext), control(Control::txtAnswer));
 
     buildMenu();
-    resize(windowLayout.clientWidth / twipsPerPixel,
-           windowLayout.clientHeight / twipsPerPixel + menuBar()->sizeHint().height());
+    resize(layout_.window.clientWidth / twipsPerPixel,
+           layout_.window.clientHeight / twipsPerPixel + menuBar()->sizeHint().height());
 }
 
 QWidget* QtForm::createControl(const ControlLayout& entry, DrawingSurface* surface)
 {
     QWidget* widget = nullptr;
     switch (entry.kind) {
-    case ControlKind::Label:
-        widget = new CaptionLabel(entry, surface);
+    case ControlKind::Label: {
+        auto* label = new CaptionLabel(entry, surface);
+        label->setSpokenName(spokenNames_[indexOf(entry.id)]);
+        widget = label;
         break;
+    }
     case ControlKind::TextBox: {
         auto* box = new QLineEdit(surface);
         box->setMaxLength(entry.maxLength);
@@ -180,9 +185,9 @@ QWidget* QtForm::createControl(const ControlLayout& entry, DrawingSurface* surfa
     if (entry.kind != ControlKind::Picture) widget->setFont(toQFont(entry.font));
     if (!entry.tooltip.empty()) widget->setToolTip(fromUtf8(entry.tooltip));
     if (entry.pointer == Pointer::Icon) widget->setCursor(iconPointer(devicePixelRatioF()));
-    const AccessibleText& accessible = accessibleTextOf(entry.id);
-    widget->setAccessibleName(fromUtf8(accessible.name));
-    widget->setAccessibleDescription(fromUtf8(accessible.description));
+    if (entry.kind != ControlKind::Label)
+        widget->setAccessibleName(fromUtf8(spokenNames_[indexOf(entry.id)]));
+    widget->setAccessibleDescription(fromUtf8(spokenDescriptions_[indexOf(entry.id)]));
     widget->setEnabled(entry.enabled);
     widget->show();
     return widget;
@@ -191,11 +196,13 @@ QWidget* QtForm::createControl(const ControlLayout& entry, DrawingSurface* surfa
 void QtForm::buildMenu()
 {
     QMenu* dropDown = nullptr;
-    for (const MenuItem& item : menuTable) {
+    const auto menu = layout_.menu;
+    for (std::size_t i = 0; i < menu.size(); ++i) {
+        const MenuItem& item = menu[i];
         const QString caption = fromUtf8(item.caption);
         QAction* action = nullptr;
         if (item.level == 0) {
-            const bool hasDropDown = &item + 1 != menuTable.end() && (&item + 1)->level == 1;
+            const bool hasDropDown = i + 1 < menu.size() && menu[i + 1].level == 1;
             if (hasDropDown) {
                 dropDown = menuBar()->addMenu(caption);
                 action = dropDown->menuAction();
@@ -289,6 +296,28 @@ void QtForm::setFocus(Control id)
     control(id)->setFocus(Qt::OtherFocusReason);
 }
 
+// Kept, and shown to screen readers at once, except the answer box's name and the
+// verdict, which go out as their control takes the focus.
+void QtForm::setSpokenName(Control id, std::string_view name)
+{
+    spokenNames_[indexOf(id)] = name;
+    QWidget* widget = controls_.surface ? controls_.controls[indexOf(id)] : nullptr;
+    if (!widget || id == Control::txtAnswer) return;
+    if (auto* label = qobject_cast<CaptionLabel*>(widget))
+        label->setSpokenName(spokenNames_[indexOf(id)]);
+    else if (widget->accessibleName() != fromUtf8(name))
+        widget->setAccessibleName(fromUtf8(name));
+}
+
+void QtForm::setSpokenDescription(Control id, std::string_view description)
+{
+    spokenDescriptions_[indexOf(id)] = description;
+    QWidget* widget = controls_.surface ? controls_.controls[indexOf(id)] : nullptr;
+    if (widget && id != Control::cmdNext &&
+        widget->accessibleDescription() != fromUtf8(description))
+        widget->setAccessibleDescription(fromUtf8(description));
+}
+
 void QtForm::setTimerEnabled(bool enabled)
 {
     if (enabled)
@@ -358,7 +387,7 @@ bool QtForm::eventFilter(QObject* watched, QEvent* event)
 // which the window's activation has already focused.
 void QtForm::describeQuestion()
 {
-    const QString name = fromUtf8(questionName([this](Control id) { return caption(id); }));
+    const QString name = fromUtf8(spokenNames_[indexOf(Control::txtAnswer)]);
     QWidget* box = control(Control::txtAnswer);
     if (box->accessibleName() != name) box->setAccessibleName(name);
 }
@@ -387,8 +416,7 @@ void QtForm::releaseFocus()
 void QtForm::describeVerdict()
 {
     control(Control::cmdNext)
-        ->setAccessibleDescription(
-            fromUtf8(verdictDescription([this](Control id) { return caption(id); })));
+        ->setAccessibleDescription(fromUtf8(spokenDescriptions_[indexOf(Control::cmdNext)]));
 }
 
 // Returns true when the key must not reach the box.

@@ -2,7 +2,6 @@
 #include "platform/win32/win32form.h"
 
 #include "base/fatalerror.h"
-#include "game/spokentext.h"
 #include "platform/win32/resources.h"
 #include "platform/win32/widetext.h"
 #include "platform/win32/win32dialogs.h"
@@ -119,21 +118,24 @@ RECT Win32Form::placeOf(const ControlLayout& entry) const
 
 RECT Win32Form::controlRect(Control control) const
 {
-    const ControlLayout& entry = layoutOf(control);
+    const ControlLayout& entry = layout_.of(control);
     if (entry.kind == ControlKind::Label && entry.fits) return fitted_[indexOf(control)];
     return placeOf(entry);
 }
 
-void Win32Form::load()
+void Win32Form::load(const FormLayout& layout)
 {
+    layout_ = layout;
+    spokenNames_ = {};
+    spokenDescriptions_ = {};
     captions_ = {};
-    for (const ControlLayout& entry : controlTable) {
+    for (const ControlLayout& entry : layout_.controls) {
         captions_[indexOf(entry.id)] = entry.caption;
     }
     backColor_ = GetSysColor(COLOR_BTNFACE);
     scaleHeight_ = 0;
     spokenQuestion_.clear();
-    window_ = CreateWindowExW(0, windowClass, toWide(windowLayout.caption).c_str(),
+    window_ = CreateWindowExW(0, windowClass, toWide(layout_.window.caption).c_str(),
                               WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, CW_USEDEFAULT, CW_USEDEFAULT,
                               CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance_, this);
     if (!window_) throw FatalError("La finestra del gioco non si può creare.");
@@ -152,15 +154,16 @@ void Win32Form::createMenu()
 {
     const HMENU bar = CreateMenu();
     HMENU dropDown = nullptr;
-    for (std::size_t i = 0; i < menuTable.size(); ++i) {
-        const MenuItem& item = menuTable[i];
+    const auto menu = layout_.menu;
+    for (std::size_t i = 0; i < menu.size(); ++i) {
+        const MenuItem& item = menu[i];
         const std::wstring caption = toWide(item.caption);
         const UINT id = item.name == "v"      ? menuV
                         : item.name == "Ciao" ? menuCiao
                         : item.name == "a"    ? menuA
                         : item.name == "Next" ? menuNext
                                               : menuWp;
-        const bool hasDropDown = i + 1 < menuTable.size() && menuTable[i + 1].level == 1;
+        const bool hasDropDown = i + 1 < menu.size() && menu[i + 1].level == 1;
         if (item.level == 1) {
             AppendMenuW(dropDown, MF_STRING, id, caption.c_str());
         } else if (hasDropDown) {
@@ -175,7 +178,7 @@ void Win32Form::createMenu()
 
 void Win32Form::createControls()
 {
-    for (const ControlLayout& entry : controlTable) {
+    for (const ControlLayout& entry : layout_.controls) {
         const std::size_t i = indexOf(entry.id);
         const std::wstring caption = toWide(entry.caption);
         const HMENU id = reinterpret_cast<HMENU>(static_cast<INT_PTR>(i + 1));
@@ -211,7 +214,7 @@ void Win32Form::createTooltips()
         CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
                         WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT, CW_USEDEFAULT,
                         CW_USEDEFAULT, CW_USEDEFAULT, window_, nullptr, instance_, nullptr);
-    for (const ControlLayout& entry : controlTable) {
+    for (const ControlLayout& entry : layout_.controls) {
         if (entry.tooltip.empty()) continue;
         const std::size_t i = indexOf(entry.id);
         std::wstring text = toWide(entry.tooltip); // the tooltip keeps a copy
@@ -242,7 +245,7 @@ void Win32Form::applyDpi(UINT dpi)
         pictures_[k] = static_cast<HICON>(
             LoadImageW(instance_, MAKEINTRESOURCEW(icons[k]), IMAGE_ICON, side, side, 0));
 
-    for (const ControlLayout& entry : controlTable) {
+    for (const ControlLayout& entry : layout_.controls) {
         const std::size_t i = indexOf(entry.id);
         if (entry.kind != ControlKind::Picture) {
             const int height = -MulDiv(static_cast<int>(entry.font.points * 100 + 0.5),
@@ -270,7 +273,7 @@ void Win32Form::applyDpi(UINT dpi)
     }
 
     // Restored, the client area is the layout's, at this dpi.
-    RECT frame{0, 0, pixels(windowLayout.clientWidth), pixels(windowLayout.clientHeight)};
+    RECT frame{0, 0, pixels(layout_.window.clientWidth), pixels(layout_.window.clientHeight)};
     AdjustWindowRectEx(&frame, WS_OVERLAPPEDWINDOW, TRUE, 0);
     WINDOWPLACEMENT placement{};
     placement.length = sizeof placement;
@@ -284,7 +287,7 @@ void Win32Form::applyDpi(UINT dpi)
 
 void Win32Form::fitLabel(Control control)
 {
-    const ControlLayout& entry = layoutOf(control);
+    const ControlLayout& entry = layout_.of(control);
     const std::size_t i = indexOf(control);
     RECT place = placeOf(entry);
     if (entry.fits) {
@@ -424,21 +427,14 @@ void Win32Form::setFocus(Control control)
     SetFocus(handle);
 }
 
-std::string Win32Form::spokenName(Control control) const
+void Win32Form::setSpokenName(Control control, std::string_view name)
 {
-    if (control == Control::txtAnswer)
-        return questionName([this](Control id) { return caption(id); });
-    const std::string_view name = accessibleTextOf(control).name;
-    if (layoutOf(control).kind == ControlKind::Label)
-        return labelName(name, captions_[indexOf(control)]);
-    return std::string(name);
+    spokenNames_[indexOf(control)] = name;
 }
 
-std::string Win32Form::spokenDescription(Control control) const
+void Win32Form::setSpokenDescription(Control control, std::string_view description)
 {
-    if (control == Control::cmdNext)
-        return verdictDescription([this](Control id) { return caption(id); });
-    return std::string(accessibleTextOf(control).description);
+    spokenDescriptions_[indexOf(control)] = description;
 }
 
 // Screen readers ask each window for its client object; for anything else the system's
@@ -612,7 +608,7 @@ void Win32Form::paint(HDC target, const RECT& area)
     const HGDIOBJ initial = SelectObject(buffer, bitmap);
     SetViewportOrgEx(buffer, -area.left, -area.top, nullptr);
     BitBlt(buffer, area.left, area.top, width, height, canvas_, area.left, area.top, SRCCOPY);
-    for (const ControlLayout& entry : controlTable) {
+    for (const ControlLayout& entry : layout_.controls) {
         RECT overlap{};
         if (entry.kind == ControlKind::Label &&
             IntersectRect(&overlap, &fitted_[indexOf(entry.id)], &area))
@@ -633,7 +629,7 @@ void Win32Form::drawButton(const DRAWITEMSTRUCT& item)
 {
     const Control control =
         item.hwndItem == controlHandle(Control::cmdNext) ? Control::cmdNext : Control::cmdExit;
-    const ControlLayout& entry = layoutOf(control);
+    const ControlLayout& entry = layout_.of(control);
     const HDC dc = item.hDC;
     RECT outer = item.rcItem;
     const bool down = item.itemState & ODS_SELECTED;
@@ -826,7 +822,7 @@ LRESULT Win32Form::handleMessage(UINT message, WPARAM wParam, LPARAM lParam)
         return TRUE;
     case WM_CTLCOLOREDIT:
         if (reinterpret_cast<HWND>(lParam) == controlHandle(Control::txtAnswer)) {
-            const ControlLayout& entry = layoutOf(Control::txtAnswer);
+            const ControlLayout& entry = layout_.of(Control::txtAnswer);
             const HDC dc = reinterpret_cast<HDC>(wParam);
             SetTextColor(dc, toColorRef(*entry.textColor));
             SetBkColor(dc, toColorRef(*entry.backColor));

@@ -37,9 +37,13 @@ public:
     RECT controlRect(Control control) const;
     HFONT controlFont(Control control) const { return fonts_[indexOf(control)]; }
     UINT dpi() const { return dpi_; }
-    // What a screen reader says of a control, composed from what the window shows now.
-    std::string spokenName(Control control) const;
-    std::string spokenDescription(Control control) const;
+    const FormLayout& layout() const { return layout_; }
+    // What a screen reader says of a control, as the game last composed it.
+    const std::string& spokenName(Control control) const { return spokenNames_[indexOf(control)]; }
+    const std::string& spokenDescription(Control control) const
+    {
+        return spokenDescriptions_[indexOf(control)];
+    }
 
     std::string caption(Control control) const override;
     void setCaption(Control control, std::string_view text) override;
@@ -54,7 +58,9 @@ public:
     void setBackColor(Rgb color) override;
     void setDrawing(const DrawingSettings& settings) override;
     void fillBox(int x1, int y1, int x2, int y2, Rgb color) override;
-    void load() override;
+    void setSpokenName(Control control, std::string_view name) override;
+    void setSpokenDescription(Control control, std::string_view description) override;
+    void load(const FormLayout& layout) override;
     void unload() override;
     void show() override;
     void endProgram(int status) override;
@@ -97,6 +103,7 @@ private:
     WNDPROC buttonDefault_ = nullptr;
     HWND savedFocus_ = nullptr;
     UINT dpi_ = 96;
+    FormLayout layout_;
 
     std::array<HWND, controlCount> handles_{};
     std::array<std::string, controlCount> captions_{};
@@ -119,5 +126,8 @@ private:
     // Handed to screen readers when first asked for; cut off when the window goes.
     WindowAccessible* windowObject_ = nullptr;
     std::array<WindowAccessible*, controlCount> controlObjects_{};
+    std::array<std::string, controlCount> spokenNames_;
+    std::array<std::string, controlCount> spokenDescriptions_;
+    // The answer box's name as a screen reader last heard it.
     std::string spokenQuestion_;
 };
