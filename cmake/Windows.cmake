@@ -48,9 +48,13 @@ configure_file(src/platform/win32/moltiplix.manifest ${art_dir}/moltiplix.manife
 add_custom_target(moltiplix_artwork DEPENDS ${rendered})
 
 add_library(moltiplix_win32 STATIC
+    src/platform/win32/captionlabel.cpp
+    src/platform/win32/drawingsurface.cpp
+    src/platform/win32/picturebutton.cpp
     src/platform/win32/win32clock.cpp
     src/platform/win32/win32dialogs.cpp
     src/platform/win32/win32form.cpp
+    src/platform/win32/win32formevents.cpp
     src/platform/win32/windowaccessible.cpp
 )
 # oleacc: what screen readers read (MSAA), a part of Windows since 98.

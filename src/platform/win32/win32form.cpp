@@ -2,6 +2,8 @@
 #include "platform/win32/win32form.h"
 
 #include "base/fatalerror.h"
+#include "platform/win32/captionlabel.h"
+#include "platform/win32/conversions.h"
 #include "platform/win32/resources.h"
 #include "platform/win32/widetext.h"
 #include "platform/win32/win32dialogs.h"
@@ -10,27 +12,14 @@
 #include <commctrl.h>
 #include <oleacc.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 
 namespace {
 
 constexpr wchar_t windowClass[] = L"MoltiplixTavola";
-constexpr UINT_PTR timerId = 1;
 constexpr UINT tickMilliseconds = 1000;
-constexpr UINT newGameMessage = WM_APP + 1;
 constexpr int pictureSide = 32; // at 96 dpi
-constexpr COLORREF frameColour = RGB(0, 0, 0);
-
-enum MenuCommand : UINT { menuV = 101, menuCiao, menuA, menuNext, menuWp };
-
-enum Picture { pictureNext, pictureNextPressed, pictureNextDisabled, pictureExit, pictureClock };
-
-COLORREF toColorRef(Rgb colour)
-{
-    return RGB(colour.red, colour.green, colour.blue);
-}
 
 UINT dpiOf(HWND window)
 {
@@ -43,21 +32,6 @@ UINT dpiOf(HWND window)
     const UINT dpi = static_cast<UINT>(GetDeviceCaps(screen, LOGPIXELSY));
     ReleaseDC(nullptr, screen);
     return dpi;
-}
-
-// CR LF starts a new line; DrawText takes a lone LF the same way, a lone CR is dropped.
-std::wstring shownText(std::string_view caption)
-{
-    std::wstring text = toWide(caption);
-    std::wstring shown;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == L'\r') {
-            if (i + 1 < text.size() && text[i + 1] == L'\n') shown += L"\r\n", ++i;
-            continue;
-        }
-        shown += text[i];
-    }
-    return shown;
 }
 
 [[noreturn]] void exitAtOnce(int status)
@@ -107,7 +81,7 @@ void Win32Form::run(const std::function<void()>& handler)
 
 int Win32Form::pixels(int twips) const
 {
-    return MulDiv(twips, static_cast<int>(dpi_), 1440);
+    return pixelsAt(dpi_, twips);
 }
 
 RECT Win32Form::placeOf(const ControlLayout& entry) const
@@ -132,8 +106,7 @@ void Win32Form::load(const FormLayout& layout)
     for (const ControlLayout& entry : layout_.controls) {
         captions_[indexOf(entry.id)] = entry.caption;
     }
-    backColor_ = GetSysColor(COLOR_BTNFACE);
-    scaleHeight_ = 0;
+    surface_.reset(GetSysColor(COLOR_BTNFACE));
     spokenQuestion_.clear();
     window_ = CreateWindowExW(0, windowClass, toWide(layout_.window.caption).c_str(),
                               WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, CW_USEDEFAULT, CW_USEDEFAULT,
@@ -289,22 +262,7 @@ void Win32Form::fitLabel(Control control)
 {
     const ControlLayout& entry = layout_.of(control);
     const std::size_t i = indexOf(control);
-    RECT place = placeOf(entry);
-    if (entry.fits) {
-        const std::wstring text = shownText(captions_[i]);
-        const HDC dc = GetDC(window_);
-        const HGDIOBJ old = SelectObject(dc, fonts_[i]);
-        RECT measured{0, 0, 0, 0};
-        DrawTextW(dc, text.empty() ? L" " : text.c_str(), -1, &measured,
-                  DT_CALCRECT | DT_NOPREFIX | DT_LEFT);
-        if (text.empty()) measured.right = 0;
-        SelectObject(dc, old);
-        ReleaseDC(window_, dc);
-        const int frame = entry.framed ? 2 : 0;
-        place.right = place.left + measured.right + frame;
-        place.bottom = place.top + measured.bottom + frame;
-    }
-    fitted_[i] = place;
+    fitted_[i] = captionLabelPlace(window_, entry, placeOf(entry), captions_[i], fonts_[i]);
 }
 
 void Win32Form::unload()
@@ -338,14 +296,7 @@ void Win32Form::destroyResources()
     releaseFontsAndPictures();
     if (answerBrush_) DeleteObject(answerBrush_);
     answerBrush_ = nullptr;
-    if (canvas_) {
-        SelectObject(canvas_, canvasDefault_);
-        DeleteObject(canvasBitmap_);
-        DeleteDC(canvas_);
-    }
-    canvas_ = nullptr;
-    canvasBitmap_ = nullptr;
-    canvasSize_ = {};
+    surface_.release();
 }
 
 void Win32Form::show()
@@ -489,431 +440,19 @@ int Win32Form::windowWidthTwips() const
     return (frame.right - frame.left) * twipsPerPixel;
 }
 
-void Win32Form::growCanvas(int width, int height)
-{
-    const SIZE needed{std::max<LONG>(canvasSize_.cx, width),
-                      std::max<LONG>(canvasSize_.cy, height)};
-    if (canvas_ && needed.cx == canvasSize_.cx && needed.cy == canvasSize_.cy) return;
-    const HDC screen = GetDC(window_);
-    const HDC grown = CreateCompatibleDC(screen);
-    const HBITMAP bitmap =
-        CreateCompatibleBitmap(screen, std::max<LONG>(needed.cx, 1), std::max<LONG>(needed.cy, 1));
-    ReleaseDC(window_, screen);
-    const HGDIOBJ initial = SelectObject(grown, bitmap);
-    const HBRUSH brush = CreateSolidBrush(backColor_);
-    const RECT all{0, 0, needed.cx, needed.cy};
-    FillRect(grown, &all, brush);
-    DeleteObject(brush);
-    if (canvas_) {
-        BitBlt(grown, 0, 0, canvasSize_.cx, canvasSize_.cy, canvas_, 0, 0, SRCCOPY);
-        SelectObject(canvas_, canvasDefault_);
-        DeleteObject(canvasBitmap_);
-        DeleteDC(canvas_);
-    }
-    canvas_ = grown;
-    canvasBitmap_ = bitmap;
-    canvasDefault_ = initial;
-    canvasSize_ = needed;
-}
-
-// What the client area no longer covers is lost: growing back uncovers the background.
-void Win32Form::forgetUncovered(int width, int height)
-{
-    const HBRUSH brush = CreateSolidBrush(backColor_);
-    const RECT right{width, 0, canvasSize_.cx, canvasSize_.cy};
-    const RECT below{0, height, width, canvasSize_.cy};
-    FillRect(canvas_, &right, brush);
-    FillRect(canvas_, &below, brush);
-    DeleteObject(brush);
-}
-
 void Win32Form::setBackColor(Rgb color)
 {
-    backColor_ = toColorRef(color);
-    RECT client{};
-    GetClientRect(window_, &client);
-    growCanvas(client.right, client.bottom);
-    const HBRUSH brush = CreateSolidBrush(backColor_);
-    const RECT all{0, 0, canvasSize_.cx, canvasSize_.cy};
-    FillRect(canvas_, &all, brush);
-    DeleteObject(brush);
+    surface_.setBackColor(window_, toColorRef(color));
     InvalidateRect(window_, nullptr, FALSE);
 }
 
 void Win32Form::setDrawing(const DrawingSettings& settings)
 {
-    scaleHeight_ = settings.scaleHeight;
+    surface_.setScaleHeight(settings.scaleHeight);
 }
 
 void Win32Form::fillBox(int x1, int y1, int x2, int y2, Rgb color)
 {
-    RECT client{};
-    GetClientRect(window_, &client);
-    growCanvas(client.right, client.bottom);
-    auto toPixelsY = [&](int y) {
-        if (scaleHeight_ <= 0) return y;
-        return static_cast<int>((static_cast<long long>(y) * client.bottom + scaleHeight_ / 2) /
-                                scaleHeight_);
-    };
-    // Clipped to the client area: what lies beyond it is lost, as on a resize.
-    RECT box{std::min(x1, x2), toPixelsY(std::min(y1, y2)),
-             std::min<LONG>(std::max(x1, x2), client.right),
-             std::min<LONG>(toPixelsY(std::max(y1, y2)), client.bottom)};
-    if (box.right <= box.left || box.bottom <= box.top) return;
-    const HBRUSH brush = CreateSolidBrush(toColorRef(color));
-    FillRect(canvas_, &box, brush);
-    DeleteObject(brush);
-    InvalidateRect(window_, &box, FALSE);
-}
-
-void Win32Form::paintLabel(HDC dc, const ControlLayout& entry)
-{
-    const std::size_t i = indexOf(entry.id);
-    RECT place = fitted_[i];
-    if (place.right <= place.left || place.bottom <= place.top) return;
-    if (entry.backColor) {
-        const HBRUSH brush = CreateSolidBrush(toColorRef(*entry.backColor));
-        FillRect(dc, &place, brush);
-        DeleteObject(brush);
-    }
-    if (entry.framed) {
-        const HBRUSH brush = CreateSolidBrush(frameColour);
-        FrameRect(dc, &place, brush);
-        DeleteObject(brush);
-        InflateRect(&place, -1, -1);
-    }
-    const std::wstring text = shownText(captions_[i]);
-    if (text.empty()) return;
-    const HGDIOBJ old = SelectObject(dc, fonts_[i]);
-    SetBkMode(dc, TRANSPARENT);
-    SetTextColor(dc, entry.textColor ? toColorRef(*entry.textColor) : GetSysColor(COLOR_BTNTEXT));
-    UINT format =
-        DT_NOPREFIX | DT_TOP | (entry.alignment == Alignment::Centre ? DT_CENTER : DT_LEFT);
-    if (!entry.fits) format |= DT_WORDBREAK;
-    DrawTextW(dc, text.c_str(), -1, &place, format);
-    SelectObject(dc, old);
-}
-
-void Win32Form::paint(HDC target, const RECT& area)
-{
-    RECT client{};
-    GetClientRect(window_, &client);
-    growCanvas(client.right, client.bottom);
-    // Drawn off screen first, so labels never flicker over the gradient; only the area
-    // asked for, so the clock's tick redraws the clock alone.
-    const LONG width = std::max<LONG>(area.right - area.left, 1);
-    const LONG height = std::max<LONG>(area.bottom - area.top, 1);
-    const HDC buffer = CreateCompatibleDC(target);
-    const HBITMAP bitmap = CreateCompatibleBitmap(target, width, height);
-    const HGDIOBJ initial = SelectObject(buffer, bitmap);
-    SetViewportOrgEx(buffer, -area.left, -area.top, nullptr);
-    BitBlt(buffer, area.left, area.top, width, height, canvas_, area.left, area.top, SRCCOPY);
-    for (const ControlLayout& entry : layout_.controls) {
-        RECT overlap{};
-        if (entry.kind == ControlKind::Label &&
-            IntersectRect(&overlap, &fitted_[indexOf(entry.id)], &area))
-            paintLabel(buffer, entry);
-        if (entry.kind == ControlKind::Picture && pictures_[pictureClock]) {
-            const RECT place = placeOf(entry);
-            DrawIconEx(buffer, place.left, place.top, pictures_[pictureClock], 0, 0, 0, nullptr,
-                       DI_NORMAL);
-        }
-    }
-    BitBlt(target, area.left, area.top, width, height, buffer, area.left, area.top, SRCCOPY);
-    SelectObject(buffer, initial);
-    DeleteObject(bitmap);
-    DeleteDC(buffer);
-}
-
-void Win32Form::drawButton(const DRAWITEMSTRUCT& item)
-{
-    const Control control =
-        item.hwndItem == controlHandle(Control::cmdNext) ? Control::cmdNext : Control::cmdExit;
-    const ControlLayout& entry = layout_.of(control);
-    const HDC dc = item.hDC;
-    RECT outer = item.rcItem;
-    const bool down = item.itemState & ODS_SELECTED;
-    const bool disabled = item.itemState & ODS_DISABLED;
-    const bool focused = item.itemState & ODS_FOCUS;
-
-    const HBRUSH back = CreateSolidBrush(toColorRef(*entry.backColor));
-    FillRect(dc, &outer, back);
-    DeleteObject(back);
-    // The default button (cmdNext while it can be clicked, or the focused one) is outlined.
-    const bool isDefault = focused || (control == Control::cmdNext && !disabled &&
-                                       GetFocus() != controlHandle(Control::cmdExit));
-    if (isDefault) {
-        const HBRUSH black = CreateSolidBrush(frameColour);
-        FrameRect(dc, &outer, black);
-        DeleteObject(black);
-        InflateRect(&outer, -1, -1);
-    }
-    DrawEdge(dc, &outer, down ? EDGE_SUNKEN : EDGE_RAISED, BF_RECT);
-
-    HICON picture = pictures_[control == Control::cmdNext ? pictureNext : pictureExit];
-    if (control == Control::cmdNext && disabled && pictures_[pictureNextDisabled])
-        picture = pictures_[pictureNextDisabled];
-    else if (control == Control::cmdNext && down && pictures_[pictureNextPressed])
-        picture = pictures_[pictureNextPressed];
-
-    const int side = pixels(pictureSide * twipsPerPixel);
-    const HGDIOBJ old = SelectObject(dc, fonts_[indexOf(control)]);
-    TEXTMETRICW metrics{};
-    GetTextMetricsW(dc, &metrics);
-    const int shift = down ? 1 : 0;
-    const int contentHeight = side + 2 + metrics.tmHeight;
-    const int top =
-        item.rcItem.top +
-        std::max(pixels(6 * twipsPerPixel),
-                 static_cast<int>(item.rcItem.bottom - item.rcItem.top - contentHeight) / 2) +
-        shift;
-    if (picture)
-        DrawIconEx(dc, (item.rcItem.right - item.rcItem.left - side) / 2 + shift, top, picture,
-                   side, side, 0, nullptr, DI_NORMAL);
-    RECT textArea{item.rcItem.left + shift, top + side + 2, item.rcItem.right + shift,
-                  top + side + 2 + metrics.tmHeight};
-    const std::wstring text = toWide(entry.caption);
-    SetBkMode(dc, TRANSPARENT);
-    if (disabled) {
-        OffsetRect(&textArea, 1, 1);
-        SetTextColor(dc, GetSysColor(COLOR_3DHILIGHT));
-        DrawTextW(dc, text.c_str(), -1, &textArea, DT_CENTER | DT_TOP | DT_SINGLELINE);
-        OffsetRect(&textArea, -1, -1);
-        SetTextColor(dc, GetSysColor(COLOR_GRAYTEXT));
-    } else {
-        SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
-    }
-    DrawTextW(dc, text.c_str(), -1, &textArea, DT_CENTER | DT_TOP | DT_SINGLELINE);
-    if (focused && !(item.itemState & ODS_NOFOCUSRECT)) {
-        RECT focus = textArea;
-        InflateRect(&focus, -pixels(6 * twipsPerPixel), 1);
-        DrawFocusRect(dc, &focus);
-    }
-    SelectObject(dc, old);
-}
-
-bool Win32Form::setPointer(HWND under, WPARAM hitTest)
-{
-    if (LOWORD(hitTest) != HTCLIENT) return false;
-    if (under == controlHandle(Control::txtAnswer)) return false; // its own text cursor
-    HCURSOR pointer = gamePointer_;
-    if (under == controlHandle(Control::cmdNext)) {
-        pointer = iconPointer_;
-    } else if (under == window_) {
-        POINT at{};
-        GetCursorPos(&at);
-        ScreenToClient(window_, &at);
-        // Over a disabled cmdNext the system asks the window itself.
-        const RECT message = controlRect(Control::lblMessage);
-        const RECT next = controlRect(Control::cmdNext);
-        if (PtInRect(&message, at) || PtInRect(&next, at)) pointer = iconPointer_;
-    }
-    SetCursor(pointer ? pointer : LoadCursorW(nullptr, IDC_ARROW));
-    return true;
-}
-
-void Win32Form::click(Control button)
-{
-    if (!IsWindowEnabled(controlHandle(button))) return;
-    if (button == Control::cmdNext)
-        run([this] { events_->cmdNext_Click(); });
-    else
-        run([this] { events_->cmdExit_Click(); });
-}
-
-void Win32Form::moveFocus(bool backwards)
-{
-    const Control order[] = {Control::cmdExit, Control::cmdNext, Control::txtAnswer};
-    const HWND focus = GetFocus();
-    int at = 0;
-    for (int k = 0; k < 3; ++k)
-        if (controlHandle(order[k]) == focus) at = k;
-    for (int step = 1; step <= 3; ++step) {
-        const int next = (at + (backwards ? 3 - step : step)) % 3;
-        const HWND candidate = controlHandle(order[next]);
-        if (IsWindowEnabled(candidate)) {
-            SetFocus(candidate);
-            return;
-        }
-    }
-}
-
-bool Win32Form::preTranslate(const MSG& message)
-{
-    if (!window_ || (message.hwnd != window_ && GetParent(message.hwnd) != window_)) return false;
-    if (message.message == WM_KEYDOWN && message.wParam == VK_RETURN) {
-        const HWND focus = GetFocus();
-        if (focus == controlHandle(Control::cmdExit)) {
-            click(Control::cmdExit);
-        } else if (IsWindowEnabled(controlHandle(Control::cmdNext))) {
-            click(Control::cmdNext); // the default button, also from the answer box
-        } else if (focus == controlHandle(Control::txtAnswer)) {
-            int code = '\r';
-            run([&] { events_->txtAnswer_KeyPress(code); });
-        }
-        return true;
-    }
-    if (message.message == WM_KEYDOWN && message.wParam == VK_TAB) {
-        moveFocus(GetKeyState(VK_SHIFT) < 0);
-        return true;
-    }
-    if (message.message == WM_SYSCHAR) {
-        const wchar_t key = static_cast<wchar_t>(towlower(static_cast<wint_t>(message.wParam)));
-        if (key == L'n') {
-            click(Control::cmdNext); // nothing while it is disabled
-            return true;
-        }
-        if (key == L'x') {
-            click(Control::cmdExit);
-            return true;
-        }
-    }
-    return false;
-}
-
-LRESULT CALLBACK Win32Form::windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    if (message == WM_NCCREATE) {
-        auto* self =
-            static_cast<Win32Form*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-        self->window_ = window;
-    }
-    auto* self = reinterpret_cast<Win32Form*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-    if (!self || self->window_ != window) return DefWindowProcW(window, message, wParam, lParam);
-    return self->handleMessage(message, wParam, lParam);
-}
-
-LRESULT Win32Form::handleMessage(UINT message, WPARAM wParam, LPARAM lParam)
-{
-    switch (message) {
-    case WM_PAINT: {
-        PAINTSTRUCT ps;
-        const HDC dc = BeginPaint(window_, &ps);
-        paint(dc, ps.rcPaint);
-        EndPaint(window_, &ps);
-        return 0;
-    }
-    case WM_ERASEBKGND:
-        return 1;
-    case WM_SIZE:
-        growCanvas(LOWORD(lParam), HIWORD(lParam));
-        if (wParam != SIZE_MINIMIZED) forgetUncovered(LOWORD(lParam), HIWORD(lParam));
-        if (events_) run([this] { events_->Form_Resize(); });
-        return 0;
-    case WM_TIMER:
-        if (wParam == timerId && events_) run([this] { events_->Timer1_Timer(); });
-        return 0;
-    case WM_COMMAND:
-        if (lParam && HIWORD(wParam) == BN_CLICKED) {
-            const HWND from = reinterpret_cast<HWND>(lParam);
-            if (from == controlHandle(Control::cmdNext)) click(Control::cmdNext);
-            if (from == controlHandle(Control::cmdExit)) click(Control::cmdExit);
-            return 0;
-        }
-        // Queued: the new game destroys this very menu.
-        if (!lParam && LOWORD(wParam) == menuNext) PostMessageW(window_, newGameMessage, 0, 0);
-        return 0;
-    case newGameMessage:
-        if (events_) run([this] { events_->Next_Click(); });
-        return 0;
-    case WM_DRAWITEM:
-        drawButton(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
-        return TRUE;
-    case WM_CTLCOLOREDIT:
-        if (reinterpret_cast<HWND>(lParam) == controlHandle(Control::txtAnswer)) {
-            const ControlLayout& entry = layout_.of(Control::txtAnswer);
-            const HDC dc = reinterpret_cast<HDC>(wParam);
-            SetTextColor(dc, toColorRef(*entry.textColor));
-            SetBkColor(dc, toColorRef(*entry.backColor));
-            return reinterpret_cast<LRESULT>(answerBrush_);
-        }
-        break;
-    case WM_SETCURSOR:
-        if (setPointer(reinterpret_cast<HWND>(wParam), lParam)) return TRUE;
-        break;
-    case WM_ACTIVATE:
-        if (LOWORD(wParam) == WA_INACTIVE) {
-            saveFocus();
-        } else if (restoreFocus()) {
-            return 0;
-        }
-        break;
-    // Minimised while still active (no other window to take over), the window is told of
-    // no deactivation, and its focused control would be lost on the way.
-    case WM_SYSCOMMAND:
-        if ((wParam & 0xFFF0) == SC_MINIMIZE) saveFocus();
-        break;
-    case WM_DPICHANGED: {
-        applyDpi(HIWORD(wParam));
-        const RECT* suggested = reinterpret_cast<const RECT*>(lParam);
-        SetWindowPos(window_, nullptr, suggested->left, suggested->top,
-                     suggested->right - suggested->left, suggested->bottom - suggested->top,
-                     SWP_NOZORDER | SWP_NOACTIVATE);
-        return 0;
-    }
-    case WM_GETOBJECT:
-        if (static_cast<LONG>(lParam) == OBJID_CLIENT) return accessibleObject({}, wParam);
-        break;
-    case WM_CLOSE:
-        // The close box ends the program without saving anything.
-        endProgram(EXIT_SUCCESS);
-        return 0;
-    default:
-        break;
-    }
-    return DefWindowProcW(window_, message, wParam, lParam);
-}
-
-void Win32Form::saveFocus()
-{
-    const HWND focus = GetFocus();
-    if (focus && GetParent(focus) == window_) savedFocus_ = focus;
-}
-
-bool Win32Form::restoreFocus()
-{
-    if (!savedFocus_ || !IsWindow(savedFocus_) || GetParent(savedFocus_) != window_ ||
-        !IsWindowEnabled(savedFocus_))
-        return false;
-    SetFocus(savedFocus_);
-    return true;
-}
-
-LRESULT CALLBACK Win32Form::answerProc(HWND box, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    auto* self = reinterpret_cast<Win32Form*>(GetWindowLongPtrW(box, GWLP_USERDATA));
-    return self->handleAnswerMessage(message, wParam, lParam);
-}
-
-LRESULT Win32Form::handleAnswerMessage(UINT message, WPARAM wParam, LPARAM lParam)
-{
-    const HWND box = controlHandle(Control::txtAnswer);
-    if (message == WM_GETOBJECT && static_cast<LONG>(lParam) == OBJID_CLIENT && window_)
-        return accessibleObject(Control::txtAnswer, wParam);
-    if (message == WM_SETFOCUS) spokenQuestion_ = spokenName(Control::txtAnswer);
-    if (message == WM_CHAR) {
-        // Enter is the window's (see preTranslate); every other typed character, the
-        // clipboard's control codes included, passes the game's key filter.
-        if (wParam == '\r' || wParam == '\n') return 0;
-        int code = static_cast<int>(wParam);
-        run([&] { events_->txtAnswer_KeyPress(code); });
-        if (code == 0) return 0;
-        wParam = static_cast<WPARAM>(code);
-    }
-    // Shift+Insert and Shift+Delete paste and cut without a character to filter.
-    if (message == WM_KEYDOWN && GetKeyState(VK_SHIFT) < 0 &&
-        (wParam == VK_INSERT || wParam == VK_DELETE))
-        return 0;
-    return CallWindowProcW(answerDefault_, box, message, wParam, lParam);
-}
-
-LRESULT CALLBACK Win32Form::buttonProc(HWND button, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    auto* self = reinterpret_cast<Win32Form*>(GetWindowLongPtrW(button, GWLP_USERDATA));
-    if (message == WM_GETOBJECT && static_cast<LONG>(lParam) == OBJID_CLIENT && self->window_)
-        return self->accessibleObject(
-            button == self->controlHandle(Control::cmdNext) ? Control::cmdNext : Control::cmdExit,
-            wParam);
-    return CallWindowProcW(self->buttonDefault_, button, message, wParam, lParam);
+    const RECT painted = surface_.fillBox(window_, x1, y1, x2, y2, toColorRef(color));
+    if (!IsRectEmpty(&painted)) InvalidateRect(window_, &painted, FALSE);
 }

@@ -3,6 +3,7 @@
 
 #include "platform/form.h"
 #include "platform/formlayout.h"
+#include "platform/win32/drawingsurface.h"
 
 #include <windows.h>
 
@@ -66,6 +67,18 @@ public:
     void endProgram(int status) override;
 
 private:
+    static constexpr UINT_PTR timerId = 1;
+    // Posted by the menu's new game, which destroys this very menu.
+    static constexpr UINT newGameMessage = WM_APP + 1;
+    enum MenuCommand : UINT { menuV = 101, menuCiao, menuA, menuNext, menuWp };
+    enum Picture {
+        pictureNext,
+        pictureNextPressed,
+        pictureNextDisabled,
+        pictureExit,
+        pictureClock
+    };
+
     static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     static LRESULT CALLBACK answerProc(HWND box, UINT message, WPARAM wParam, LPARAM lParam);
     static LRESULT CALLBACK buttonProc(HWND button, UINT message, WPARAM wParam, LPARAM lParam);
@@ -81,10 +94,7 @@ private:
     int pixels(int twips) const;
     RECT placeOf(const ControlLayout& entry) const;
     void fitLabel(Control control);
-    void growCanvas(int width, int height);
-    void forgetUncovered(int width, int height);
     void paint(HDC target, const RECT& area);
-    void paintLabel(HDC dc, const ControlLayout& entry);
     void drawButton(const DRAWITEMSTRUCT& item);
     bool setPointer(HWND under, WPARAM hitTest);
     void click(Control button);
@@ -114,13 +124,7 @@ private:
     HCURSOR gamePointer_ = nullptr;
     HCURSOR iconPointer_ = nullptr;
 
-    // What the game painted, kept for every repaint; it only grows.
-    HDC canvas_ = nullptr;
-    HBITMAP canvasBitmap_ = nullptr;
-    HGDIOBJ canvasDefault_ = nullptr;
-    SIZE canvasSize_{};
-    COLORREF backColor_ = 0;
-    int scaleHeight_ = 0;
+    DrawingSurface surface_;
     bool timerOn_ = false;
 
     // Handed to screen readers when first asked for; cut off when the window goes.
