@@ -26,7 +26,7 @@
 class WindowTest : public ::testing::Test {
 protected:
     void SetUp() override { window.setEvents(&tavola); }
-    // Run again at 144 dpi (tests/win32/at_dpi.sh), which must really have taken effect.
+    // Run again at 144 dpi (tests/platform/win32/at_dpi.sh), which must really have taken effect.
     void TearDown() override
     {
         if (const char* want = std::getenv("EXPECTED_DPI")) {
