@@ -18,6 +18,8 @@ std::size_t blankAt(std::string_view text, std::size_t at)
         "\xE2\x80\xA9", "\xE2\x80\xAF", "\xE2\x81\x9F", "\xE3\x80\x80"};
     const char c = text[at];
     if (c == ' ' || (c >= '\t' && c <= '\r')) return 1;
+    // Every other blank is a multi-byte sequence: plain ASCII needs no search.
+    if (static_cast<unsigned char>(c) < 0x80) return 0;
     for (std::string_view blank : wideBlanks)
         if (text.substr(at, blank.size()) == blank) return blank.size();
     return 0;
@@ -51,6 +53,12 @@ std::string shownText(std::string_view caption)
     return shown;
 }
 
+// The three counts the verdict reads out, each after its heading.
+constexpr std::array<std::pair<Control, Control>, 3> counts{
+    {{Control::Label6, Control::lblScore},
+     {Control::Label1, Control::lblScore1},
+     {Control::Label3, Control::lblScore2}}};
+
 } // namespace
 
 std::string labelName(std::string_view name, std::string_view caption)
@@ -76,10 +84,6 @@ std::string verdictDescription(const CaptionOf& captionOf)
     if (message.empty()) return std::string(accessibleTextOf(Control::cmdNext).description);
     const bool ended = message.back() == '!' || message.back() == '.';
     std::string spoken = message + (ended ? " " : ". ");
-    const std::array<std::pair<Control, Control>, 3> counts{
-        {{Control::Label6, Control::lblScore},
-         {Control::Label1, Control::lblScore1},
-         {Control::Label3, Control::lblScore2}}};
     for (const auto& [heading, count] : counts) {
         if (heading != Control::Label6) spoken += ", ";
         spoken += captionOf(heading) + ' ' + captionOf(count);

@@ -118,6 +118,8 @@ void Tavola::cmdNext_Click()
     const Factors factors = drawFactors(random_, s.tableLimit);
     setCaption(Control::lblNum1, wholeNumber(factors.first.value()));
     setCaption(Control::lblNum2, wholeNumber(factors.second.value()));
+    tellQuestion();
+    tellVerdict();
     s.expectedAnswer = factors.second * factors.first;
     form_.setEnabled(Control::cmdNext, false);
     paintGradient();
@@ -165,6 +167,7 @@ void Tavola::scoreAnswer()
     setCaption(Control::lblScore, wholeNumber(s.correctCount.value()));
     setCaption(Control::lblScore2,
                wholeNumber(s.wrongCount.saturatingPlus(s.correctCount).value()));
+    tellVerdict();
     form_.setEnabled(Control::cmdNext, true);
     form_.setFocus(Control::cmdNext);
 }
@@ -221,16 +224,26 @@ void Tavola::Next_Click()
     launch();
 }
 
-// Each caption shown is told to screen readers too, with whatever it changes of the
-// question and of the verdict.
+// Each label's caption is told to screen readers too, after its name.
 void Tavola::setCaption(Control control, std::string_view text)
 {
     form_.setCaption(control, text);
-    const CaptionOf shown = [this](Control id) { return form_.caption(id); };
     if (layoutOf(control).kind == ControlKind::Label)
-        form_.setSpokenName(control, labelName(accessibleTextOf(control).name, shown(control)));
-    form_.setSpokenName(Control::txtAnswer, questionName(shown));
-    form_.setSpokenDescription(Control::cmdNext, verdictDescription(shown));
+        form_.setSpokenName(control, labelName(accessibleTextOf(control).name, text));
+}
+
+// The question and the verdict are told before the box or the button takes the focus, so
+// a screen reader reads them with it.
+void Tavola::tellQuestion()
+{
+    form_.setSpokenName(Control::txtAnswer,
+                        questionName([this](Control id) { return form_.caption(id); }));
+}
+
+void Tavola::tellVerdict()
+{
+    form_.setSpokenDescription(
+        Control::cmdNext, verdictDescription([this](Control id) { return form_.caption(id); }));
 }
 
 // What every control says once the window is loaded: the window shows the layout's

@@ -60,6 +60,8 @@ private:
     bool beginEnding();
     void saveOrEnd(std::string_view congratulation);
     void setCaption(Control control, std::string_view text);
+    void tellQuestion();
+    void tellVerdict();
     void describeControls(const CaptionOf& shown);
 
     Form& form_;
