@@ -63,10 +63,13 @@ constexpr std::array<std::pair<Control, Control>, 3> counts{
 
 std::string labelName(std::string_view name, std::string_view caption)
 {
-    const std::string shown = simplified(shownText(caption));
-    if (name.empty()) return shown;
-    if (shown.empty()) return std::string(name);
-    return std::string(name) + ": " + shown;
+    // Told at every caption, the clock's each second: most have no CR to drop.
+    std::string spoken = caption.find('\r') == std::string_view::npos
+                             ? simplified(caption)
+                             : simplified(shownText(caption));
+    if (name.empty()) return spoken;
+    if (spoken.empty()) return std::string(name);
+    return spoken.insert(0, ": ").insert(0, name);
 }
 
 // Neither window can make a screen reader announce: the box's own name carries the question.
@@ -86,7 +89,10 @@ std::string verdictDescription(const CaptionOf& captionOf)
     std::string spoken = message + (ended ? " " : ". ");
     for (const auto& [heading, count] : counts) {
         if (heading != Control::Label6) spoken += ", ";
-        spoken += captionOf(heading) + ' ' + captionOf(count);
+        spoken += captionOf(heading);
+        spoken += ' ';
+        spoken += captionOf(count);
     }
-    return spoken + '.';
+    spoken += '.';
+    return spoken;
 }
