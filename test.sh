@@ -5,10 +5,16 @@
 # and the fuzz targets for a bounded time (FUZZ_SECONDS each, 30 by default).
 set -euo pipefail
 cd "$(dirname "$0")"
-scripts/install-deps.sh clang libclang-rt-14-dev \
+scripts/install-deps.sh clang libclang-rt-14-dev clang-format \
     xvfb xdotool x11-xkb-utils x11-utils dbus at-spi2-core python3-pyatspi
 export QT_QPA_PLATFORM=offscreen
 jobs=$(nproc)
+
+echo "== Layers and formatting"
+scripts/check-layers.sh
+find src tests tools bench fuzz -name '*.cpp' -o -name '*.h' | sort |
+    xargs clang-format --dry-run --Werror
+echo "formatting: clean"
 
 echo "== Tests"
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMOLTIPLIX_TESTS=ON

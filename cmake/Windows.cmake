@@ -48,14 +48,17 @@ configure_file(src/platform/win32/moltiplix.manifest ${art_dir}/moltiplix.manife
 add_custom_target(moltiplix_artwork DEPENDS ${rendered})
 
 add_library(moltiplix_win32 STATIC
+    src/platform/win32/captionlabel.cpp
+    src/platform/win32/drawingsurface.cpp
+    src/platform/win32/picturebutton.cpp
     src/platform/win32/win32clock.cpp
     src/platform/win32/win32dialogs.cpp
-    src/platform/win32/win32tavolawindow.cpp
+    src/platform/win32/win32form.cpp
+    src/platform/win32/win32formevents.cpp
     src/platform/win32/windowaccessible.cpp
 )
 # oleacc: what screen readers read (MSAA), a part of Windows since 98.
-target_link_libraries(moltiplix_win32 PUBLIC moltiplix_logic comctl32 oleacc oleaut32)
-target_compile_definitions(moltiplix_win32 PUBLIC UNICODE _UNICODE NOMINMAX)
+target_link_libraries(moltiplix_win32 PUBLIC moltiplix_platform comctl32 oleacc oleaut32)
 
 # Resources go into each executable: a static library would drop them.
 set(MOLTIPLIX_WINDOWS_RESOURCES ${PROJECT_SOURCE_DIR}/src/platform/win32/moltiplix.rc)
@@ -68,7 +71,7 @@ file(CONFIGURE OUTPUT ${art_dir}/version.h CONTENT "#define MOLTIPLIX_VERSION ${
 
 add_executable(moltiplix WIN32 src/app/main_win32.cpp ${MOLTIPLIX_WINDOWS_RESOURCES})
 target_include_directories(moltiplix PRIVATE ${art_dir})
-target_link_libraries(moltiplix PRIVATE moltiplix_win32)
+target_link_libraries(moltiplix PRIVATE moltiplix_game moltiplix_win32)
 target_link_options(moltiplix PRIVATE -s)
 add_dependencies(moltiplix moltiplix_artwork)
 

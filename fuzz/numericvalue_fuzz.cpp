@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Any text typed or pasted as a limit or an answer, or found in a record file.
-#include "game/int16.h"
-#include "game/numericvalue.h"
+#include "base/int16.h"
+#include "base/numericvalue.h"
 #include "game/questions.h"
 
 #include <cmath>

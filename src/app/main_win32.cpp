@@ -3,8 +3,8 @@
 #include "platform/randomsource.h"
 #include "platform/win32/win32clock.h"
 #include "platform/win32/win32dialogs.h"
-#include "platform/win32/win32tavolawindow.h"
-#include "platform/win32/windowsrecordstore.h"
+#include "platform/win32/win32form.h"
+#include "records/windowsrecordstore.h"
 
 #include <objbase.h>
 #include <windows.h>
@@ -13,18 +13,18 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
 {
     // Screen readers in other processes call the window's accessible objects through COM.
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-    Win32TavolaWindow window(instance);
+    Win32Form window(instance);
     Win32Dialogs dialogs([&window]() -> HWND {
         const HWND shown = window.handle();
         return shown && IsWindowVisible(shown) ? shown : nullptr;
     });
     SeededRandom random;
-    Win32Clock clock;
+    Win32Clock systemClock;
     std::vector<std::string> directories;
     window.run([&] { directories = windowsRecordDirectories(); });
     WindowsRecordStore records(std::move(directories),
                                [&dialogs](const std::string& notice) { dialogs.message(notice); });
-    Tavola tavola(window, dialogs, random, clock, records);
+    Tavola tavola(window, dialogs, random, systemClock, records);
     window.setEvents(&tavola);
     window.run([&] { tavola.launch(); });
 

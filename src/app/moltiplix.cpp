@@ -5,7 +5,7 @@
 #include "platform/qt/fonts.h"
 #include "platform/qt/qtclock.h"
 #include "platform/qt/qtdialogs.h"
-#include "platform/qt/tavolawindow.h"
+#include "platform/qt/qtform.h"
 #include "platform/qt/translations.h"
 #include "platform/randomsource.h"
 #include "platform/recorddirectory.h"
@@ -38,15 +38,15 @@ int runMoltiplix(int& argc, char** argv, const std::function<void(QApplication&)
     installQtTranslations(app, QLocale::system());
     if (prepare) prepare(app);
 
-    TavolaWindow window;
+    QtForm window;
     QtDialogs dialogs(&window);
     SeededRandom random;
-    QtClock clock;
+    QtClock systemClock;
     auto directory = recordDirectory();
     LocalRecordStore own(directory);
     KeeperRecordStore records(MOLTIPLIX_KEEPER, MOLTIPLIX_SHARED_RECORD_DIR, own,
                               [&dialogs](const std::string& notice) { dialogs.message(notice); });
-    Tavola tavola(window, dialogs, random, clock, records);
+    Tavola tavola(window, dialogs, random, systemClock, records);
     window.setEvents(&tavola);
     window.run([&] { tavola.launch(); });
     return app.exec();

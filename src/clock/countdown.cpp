@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "clock/countdown.h"
 
-#include "game/formats.h"
+#include "base/formats.h"
 
 #include <cmath>
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "game/int16.h"
+#include "base/int16.h"
 
 #include <string>
 

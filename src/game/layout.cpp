@@ -184,6 +184,8 @@ const std::array<AccessibleText, controlCount> accessibleTable{{
 }};
 // clang-format on
 
+const FormLayout formLayout{windowLayout, controlTable, menuTable};
+
 const ControlLayout& layoutOf(Control control)
 {
     return controlTable[indexOf(control)];

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "game/questions.h"
 
-#include "game/numericvalue.h"
+#include "base/numericvalue.h"
 #include "platform/randomsource.h"
 
 #include <array>

@@ -18,6 +18,8 @@ std::size_t blankAt(std::string_view text, std::size_t at)
         "\xE2\x80\xA9", "\xE2\x80\xAF", "\xE2\x81\x9F", "\xE3\x80\x80"};
     const char c = text[at];
     if (c == ' ' || (c >= '\t' && c <= '\r')) return 1;
+    // Every other blank is a multi-byte sequence: plain ASCII needs no search.
+    if (static_cast<unsigned char>(c) < 0x80) return 0;
     for (std::string_view blank : wideBlanks)
         if (text.substr(at, blank.size()) == blank) return blank.size();
     return 0;
@@ -51,14 +53,23 @@ std::string shownText(std::string_view caption)
     return shown;
 }
 
+// The three counts the verdict reads out, each after its heading.
+constexpr std::array<std::pair<Control, Control>, 3> counts{
+    {{Control::Label6, Control::lblScore},
+     {Control::Label1, Control::lblScore1},
+     {Control::Label3, Control::lblScore2}}};
+
 } // namespace
 
 std::string labelName(std::string_view name, std::string_view caption)
 {
-    const std::string shown = simplified(shownText(caption));
-    if (name.empty()) return shown;
-    if (shown.empty()) return std::string(name);
-    return std::string(name) + ": " + shown;
+    // Told at every caption, the clock's each second: most have no CR to drop.
+    std::string spoken = caption.find('\r') == std::string_view::npos
+                             ? simplified(caption)
+                             : simplified(shownText(caption));
+    if (name.empty()) return spoken;
+    if (spoken.empty()) return std::string(name);
+    return spoken.insert(0, ": ").insert(0, name);
 }
 
 // Neither window can make a screen reader announce: the box's own name carries the question.
@@ -76,13 +87,12 @@ std::string verdictDescription(const CaptionOf& captionOf)
     if (message.empty()) return std::string(accessibleTextOf(Control::cmdNext).description);
     const bool ended = message.back() == '!' || message.back() == '.';
     std::string spoken = message + (ended ? " " : ". ");
-    const std::array<std::pair<Control, Control>, 3> counts{
-        {{Control::Label6, Control::lblScore},
-         {Control::Label1, Control::lblScore1},
-         {Control::Label3, Control::lblScore2}}};
     for (const auto& [heading, count] : counts) {
         if (heading != Control::Label6) spoken += ", ";
-        spoken += captionOf(heading) + ' ' + captionOf(count);
+        spoken += captionOf(heading);
+        spoken += ' ';
+        spoken += captionOf(count);
     }
-    return spoken + '.';
+    spoken += '.';
+    return spoken;
 }

@@ -1,9 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "game/tavola.h"
 
-#include "game/formats.h"
-#include "game/numericvalue.h"
+#include "base/formats.h"
+#include "base/numericvalue.h"
+#include "game/layout.h"
 #include "game/questions.h"
+#include "game/spokentext.h"
 #include "platform/dialogs.h"
 #include "platform/randomsource.h"
 #include "platform/systemclock.h"
@@ -32,15 +34,16 @@ std::optional<Int16> answerValue(std::string_view text)
 
 } // namespace
 
-Tavola::Tavola(Form& form, Dialogs& dialogs, RandomSource& random, SystemClock& clock,
+Tavola::Tavola(Form& form, Dialogs& dialogs, RandomSource& random, SystemClock& systemClock,
                RecordStore& records)
-    : form_(form), dialogs_(dialogs), random_(random), clock_(clock), records_(records)
+    : form_(form), dialogs_(dialogs), random_(random), systemClock_(systemClock), records_(records)
 {
 }
 
 void Tavola::launch()
 {
-    form_.load();
+    form_.load(formLayout);
+    describeControls([](Control id) { return std::string(layoutOf(id).caption); });
     Form_Load();
     form_.show();
     Form_Activate();
@@ -54,17 +57,17 @@ void Tavola::Form_Load()
     form_.setTimerEnabled(false);
     s.playerName = dialogs_.inputBox("Come ti chiami?", {}, records::longestName);
     dialogs_.message(" " + s.playerName + " vediamo se sei un vero campione  ");
-    form_.setCaption(Control::lblnome1, s.playerName);
+    setCaption(Control::lblnome1, s.playerName);
     s.tableLimit = askTableLimit();
     AvviaTimer();
     s.correctCount = 0;
     s.wrongCount = 0;
     s.recordDir = GetSystemDir();
     const StoredRecord record = records_.open();
-    form_.setCaption(Control::lblpunti, record.score);
-    form_.setCaption(Control::lblnome, record.name);
-    s.clock.secondsLeft = Int16::rounded(s.clock.clockSeconds + 900);
-    form_.setCaption(Control::lblconto, clockText(s.clock));
+    setCaption(Control::lblpunti, record.score);
+    setCaption(Control::lblnome, record.name);
+    s.countdown.secondsLeft = Int16::rounded(s.countdown.clockSeconds + 900);
+    setCaption(Control::lblconto, clockText(s.countdown));
 }
 
 // Limits the game can't play with are refused and asked again; no answer means 10.
@@ -84,8 +87,8 @@ Int16 Tavola::askTableLimit()
 void Tavola::AvviaTimer()
 {
     form_.setTimerEnabled(true);
-    state_.clock = startingCountdown();
-    form_.setCaption(Control::lblconto, clockText(state_.clock));
+    state_.countdown = startingCountdown();
+    setCaption(Control::lblconto, clockText(state_.countdown));
 }
 
 std::string Tavola::GetSystemDir()
@@ -110,11 +113,13 @@ void Tavola::cmdNext_Click()
     auto& s = state_;
     s.shade = drawShade(random_);
     form_.setAnswerText("");
-    form_.setCaption(Control::lblMessage, "");
-    random_.reseed(clock_.secondsSinceMidnight());
+    setCaption(Control::lblMessage, "");
+    random_.reseed(systemClock_.secondsSinceMidnight());
     const Factors factors = drawFactors(random_, s.tableLimit);
-    form_.setCaption(Control::lblNum1, wholeNumber(factors.first.value()));
-    form_.setCaption(Control::lblNum2, wholeNumber(factors.second.value()));
+    setCaption(Control::lblNum1, wholeNumber(factors.first.value()));
+    setCaption(Control::lblNum2, wholeNumber(factors.second.value()));
+    tellQuestion();
+    tellVerdict();
     s.expectedAnswer = factors.second * factors.first;
     form_.setEnabled(Control::cmdNext, false);
     paintGradient();
@@ -152,17 +157,17 @@ void Tavola::scoreAnswer()
     const auto answer = answerValue(form_.answerText());
     if (answer && *answer == s.expectedAnswer) {
         s.correctCount = s.correctCount.saturatingPlus(1);
-        form_.setCaption(Control::lblMessage, "Esatto! " + s.playerName + " sei forte!");
+        setCaption(Control::lblMessage, "Esatto! " + s.playerName + " sei forte!");
     } else {
         s.wrongCount = s.wrongCount.saturatingPlus(1);
-        form_.setCaption(Control::lblMessage,
-                         "Sbagliato!! " + wholeNumber(s.expectedAnswer.value()));
+        setCaption(Control::lblMessage, "Sbagliato!! " + wholeNumber(s.expectedAnswer.value()));
         form_.setBackColor(black);
-        form_.setCaption(Control::lblScore1, wholeNumber(s.wrongCount.value()));
+        setCaption(Control::lblScore1, wholeNumber(s.wrongCount.value()));
     }
-    form_.setCaption(Control::lblScore, wholeNumber(s.correctCount.value()));
-    form_.setCaption(Control::lblScore2,
-                     wholeNumber(s.wrongCount.saturatingPlus(s.correctCount).value()));
+    setCaption(Control::lblScore, wholeNumber(s.correctCount.value()));
+    setCaption(Control::lblScore2,
+               wholeNumber(s.wrongCount.saturatingPlus(s.correctCount).value()));
+    tellVerdict();
     form_.setEnabled(Control::cmdNext, true);
     form_.setFocus(Control::cmdNext);
 }
@@ -174,8 +179,8 @@ void Tavola::Timer1_Timer()
         FineGara();
         return;
     }
-    stepDown(state_.clock);
-    form_.setCaption(Control::lblconto, clockText(state_.clock));
+    stepDown(state_.countdown);
+    setCaption(Control::lblconto, clockText(state_.countdown));
 }
 
 void Tavola::cmdExit_Click()
@@ -186,8 +191,8 @@ void Tavola::cmdExit_Click()
 void Tavola::FineGara()
 {
     if (!beginEnding()) return;
-    dialogs_.message("Ciao a presto. Ore " + wholeNumber(state_.clock.secondsLeft.value()),
-                     "Data " + clock_.nowText());
+    dialogs_.message("Ciao a presto. Ore " + wholeNumber(state_.countdown.secondsLeft.value()),
+                     "Data " + systemClock_.nowText());
     saveOrEnd(std::string(exitCongratulation) + "\"");
 }
 
@@ -217,4 +222,42 @@ void Tavola::Next_Click()
     if (ending_) return;
     form_.unload();
     launch();
+}
+
+// Each label's caption is told to screen readers too, after its name.
+void Tavola::setCaption(Control control, std::string_view text)
+{
+    form_.setCaption(control, text);
+    if (layoutOf(control).kind == ControlKind::Label)
+        form_.setSpokenName(control, labelName(accessibleTextOf(control).name, text));
+}
+
+// The question and the verdict are told before the box or the button takes the focus, so
+// a screen reader reads them with it.
+void Tavola::tellQuestion()
+{
+    form_.setSpokenName(Control::txtAnswer,
+                        questionName([this](Control id) { return form_.caption(id); }));
+}
+
+void Tavola::tellVerdict()
+{
+    form_.setSpokenDescription(
+        Control::cmdNext, verdictDescription([this](Control id) { return form_.caption(id); }));
+}
+
+// What every control says once the window is loaded: the window shows the layout's
+// captions then, and is not asked for them, so that nothing is built before the first
+// dialog.
+void Tavola::describeControls(const CaptionOf& shown)
+{
+    for (const ControlLayout& entry : controlTable) {
+        const AccessibleText& text = accessibleTextOf(entry.id);
+        form_.setSpokenName(entry.id, entry.kind == ControlKind::Label
+                                          ? labelName(text.name, shown(entry.id))
+                                          : std::string(text.name));
+        form_.setSpokenDescription(entry.id, text.description);
+    }
+    form_.setSpokenName(Control::txtAnswer, questionName(shown));
+    form_.setSpokenDescription(Control::cmdNext, verdictDescription(shown));
 }

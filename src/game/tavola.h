@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "base/int16.h"
 #include "clock/countdown.h"
-#include "game/int16.h"
+#include "game/spokentext.h"
 #include "platform/form.h"
 
 #include <string>
@@ -23,15 +24,15 @@ struct WindowState {
     Int16 correctCount;
     Int16 wrongCount;
     Int16 shade;
-    Countdown clock;
+    Countdown countdown;
     std::string recordDir;
 };
 
 // The game window: its start-up, questions, scoring, countdown and the end of the game,
-// over whatever window, dialogs, random source and clock it is given.
+// over whatever window, dialogs, random source and system clock it is given.
 class Tavola : public FormEvents {
 public:
-    Tavola(Form& form, Dialogs& dialogs, RandomSource& random, SystemClock& clock,
+    Tavola(Form& form, Dialogs& dialogs, RandomSource& random, SystemClock& systemClock,
            RecordStore& records);
 
     // Loads the window (which runs Form_Load), shows it and poses the first question.
@@ -58,11 +59,15 @@ private:
     void paintGradient();
     bool beginEnding();
     void saveOrEnd(std::string_view congratulation);
+    void setCaption(Control control, std::string_view text);
+    void tellQuestion();
+    void tellVerdict();
+    void describeControls(const CaptionOf& shown);
 
     Form& form_;
     Dialogs& dialogs_;
     RandomSource& random_;
-    SystemClock& clock_;
+    SystemClock& systemClock_;
     RecordStore& records_;
 
     WindowState state_;

@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "game/controls.h"
+#include "base/controls.h"
+#include "platform/formlayout.h"
 
 #include <string>
 #include <string_view>
@@ -55,8 +56,13 @@ public:
     // A filled box in drawing coordinates, painted over what is there.
     virtual void fillBox(int x1, int y1, int x2, int y2, Rgb color) = 0;
 
+    // What a screen reader says of a control, composed by the game from what the window
+    // shows and handed over whenever that changes; the window keeps it and serves it.
+    virtual void setSpokenName(Control control, std::string_view name) = 0;
+    virtual void setSpokenDescription(Control control, std::string_view description) = 0;
+
     // Builds the window and its controls as the layout describes them.
-    virtual void load() = 0;
+    virtual void load(const FormLayout& layout) = 0;
     // Destroys the controls, menu, timer and drawing; the game's own state survives.
     virtual void unload() = 0;
     virtual void show() = 0;

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "records/recordfiles.h"
 
-#include "game/numericvalue.h"
+#include "base/numericvalue.h"
 #include "platform/textfile.h"
 #include "records/textcodec.h"
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "records/recordfolder.h"
 
-#include "game/fatalerror.h"
+#include "base/fatalerror.h"
 #include "records/recordfiles.h"
 
 #include <cerrno>

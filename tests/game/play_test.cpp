@@ -40,6 +40,9 @@ TEST_F(GameTest, QuestionsAreFilteredScoredAndPaintedOverAWholeGame)
     EXPECT_EQ(caption(Control::lblNum1) + " x " + caption(Control::lblNum2), "3 x 4");
     EXPECT_FALSE(form.enabled(Control::cmdNext));
     EXPECT_EQ(form.focus(), Control::txtAnswer);
+    // A screen reader hears the question as the box's name, the factors in the order shown.
+    EXPECT_EQ(form.spokenName(Control::txtAnswer), "Risultato: quanto fa 3 per 4?");
+    EXPECT_EQ(form.spokenName(Control::lblconto), "Tempo restante: 00:15:00");
     EXPECT_EQ(form.drawing(), (DrawingSettings{true, 6, 13, 2, 512}));
     // 256 stripes two units high, olive at the top to light blue at the bottom.
     ASSERT_EQ(form.painted().size(), 256u);
@@ -62,6 +65,9 @@ TEST_F(GameTest, QuestionsAreFilteredScoredAndPaintedOverAWholeGame)
     answer("1x2");
     EXPECT_EQ(caption(Control::lblMessage), praise);
     EXPECT_EQ(scores(), "1 0 1");
+    // ...and the verdict with the counts as the description of "Nuovo calcolo".
+    EXPECT_EQ(form.spokenDescription(Control::cmdNext),
+              "Esatto! Anna sei forte! Risposte esatte 1, Risposte errate 0, Risposte totali 1.");
     EXPECT_FALSE(form.backColor());
     EXPECT_EQ(form.painted().size(), 256u) << "a right answer keeps the gradient";
     EXPECT_TRUE(form.enabled(Control::cmdNext));
@@ -77,9 +83,14 @@ TEST_F(GameTest, QuestionsAreFilteredScoredAndPaintedOverAWholeGame)
     EXPECT_FALSE(form.enabled(Control::cmdNext));
     EXPECT_EQ(form.focus(), Control::txtAnswer);
     EXPECT_EQ(form.painted().back().color, (Rgb{70, 70, 255}));
+    EXPECT_EQ(form.spokenName(Control::txtAnswer), "Risultato: quanto fa " +
+                                                       caption(Control::lblNum1) + " per " +
+                                                       caption(Control::lblNum2) + "?");
     answer("17");
     EXPECT_EQ(caption(Control::lblMessage), "Sbagliato!! 16");
     EXPECT_EQ(scores(), "2 1 3");
+    EXPECT_EQ(form.spokenDescription(Control::cmdNext),
+              "Sbagliato!! 16. Risposte esatte 2, Risposte errate 1, Risposte totali 3.");
     EXPECT_EQ(form.backColor(), black);
     EXPECT_TRUE(form.painted().empty());
     EXPECT_EQ(form.focus(), Control::cmdNext);

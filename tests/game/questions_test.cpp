@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "game/questions.h"
-#include "platform/headless/scriptedrandom.h"
+#include "support/scriptedrandom.h"
 
 #include <gtest/gtest.h>
 

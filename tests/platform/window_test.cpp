@@ -23,7 +23,7 @@ protected:
     void SetUp() override
     {
         WindowTest::SetUp();
-        window.load();
+        window.load(formLayout);
         window.show();
         pump();
     }

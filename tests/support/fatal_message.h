@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "game/fatalerror.h"
+#include "base/fatalerror.h"
 
 #include <functional>
 #include <string>

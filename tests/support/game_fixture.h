@@ -2,13 +2,13 @@
 #pragma once
 
 #include "game/tavola.h"
-#include "platform/headless/fakeclock.h"
-#include "platform/headless/headlessform.h"
-#include "platform/headless/scripteddialogs.h"
-#include "platform/headless/scriptedrandom.h"
 #include "platform/recorddirectory.h"
+#include "support/fakeclock.h"
+#include "support/headlessform.h"
+#include "support/scripteddialogs.h"
+#include "support/scriptedrandom.h"
 #ifdef _WIN32
-#include "platform/win32/windowsrecordstore.h"
+#include "records/windowsrecordstore.h"
 #else
 #include "records/localrecordstore.h"
 #endif

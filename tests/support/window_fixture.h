@@ -1,13 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "game/layout.h"
 #include "game/tavola.h"
-#include "platform/headless/fakeclock.h"
-#include "platform/headless/scripteddialogs.h"
 #include "platform/qt/drawingsurface.h"
-#include "platform/qt/tavolawindow.h"
+#include "platform/qt/qtform.h"
 #include "platform/randomsource.h"
+#include "support/fakeclock.h"
 #include "support/game_fixture.h"
+#include "support/scripteddialogs.h"
 #include "support/window_probe.h"
 
 #include <QAbstractButton>
@@ -193,7 +194,7 @@ protected:
 
     TempDir records;
     std::optional<int> exitStatus;
-    TavolaWindow window{[this](int status) { exitStatus = status; }};
+    QtForm window{[this](int status) { exitStatus = status; }};
     ScriptedDialogs dialogs;
     SeededRandom random;
     FakeClock clock;

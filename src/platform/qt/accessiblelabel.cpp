@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/qt/accessiblelabel.h"
 
-#include "game/spokentext.h"
 #include "platform/qt/captionlabel.h"
 
 #include <QAccessibleWidget>
@@ -19,8 +18,7 @@ public:
     {
         auto* label = static_cast<CaptionLabel*>(widget());
         if (kind != QAccessible::Name) return QAccessibleWidget::text(kind);
-        return QString::fromStdString(
-            labelName(label->accessibleName().toStdString(), label->caption()));
+        return QString::fromStdString(label->spokenName());
     }
 };
 

@@ -5,5 +5,5 @@ class QAccessibleInterface;
 class QObject;
 class QString;
 
-// Lets screen readers read a caption label: its accessible name, then its caption.
+// Lets screen readers read a caption label by the name the game gave it.
 QAccessibleInterface* captionLabelAccessible(const QString& className, QObject* object);

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/qt/captionlabel.h"
 
-#include "game/layout.h"
+#include "platform/formlayout.h"
 #include "platform/qt/conversions.h"
 
 #include <QAccessible>

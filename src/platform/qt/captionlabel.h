@@ -22,6 +22,9 @@ public:
     const std::string& caption() const { return caption_; }
     void setCaption(std::string_view caption);
     QString displayText() const { return text_; }
+    // What a screen reader reads of it, as the game composes it.
+    const std::string& spokenName() const { return spokenName_; }
+    void setSpokenName(std::string_view name) { spokenName_ = name; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -31,6 +34,7 @@ private:
     void fitToCaption();
 
     std::string caption_;
+    std::string spokenName_;
     QString text_;
     bool fits_;
     bool framed_;

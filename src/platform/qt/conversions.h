@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "game/controls.h"
+#include "base/controls.h"
 
 #include <QColor>
 #include <QString>

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/qt/picturebutton.h"
 
-#include "game/layout.h"
+#include "platform/formlayout.h"
 #include "platform/qt/artwork.h"
 #include "platform/qt/conversions.h"
 

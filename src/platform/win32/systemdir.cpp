@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/win32/systemdir.h"
 
-#include "game/fatalerror.h"
+#include "base/fatalerror.h"
 
 #include <windows.h>
 

@@ -1,9 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/win32/windowaccessible.h"
 
-#include "game/layout.h"
 #include "platform/win32/widetext.h"
-#include "platform/win32/win32tavolawindow.h"
+#include "platform/win32/win32form.h"
 
 namespace {
 
@@ -32,9 +31,9 @@ HRESULT nothing(VARIANT* out)
     return S_FALSE;
 }
 
-LONG roleOf(Control control)
+LONG roleOf(const ControlLayout& entry)
 {
-    switch (layoutOf(control).kind) {
+    switch (entry.kind) {
     case ControlKind::TextBox:
         return ROLE_SYSTEM_TEXT;
     case ControlKind::Button:
@@ -48,11 +47,11 @@ LONG roleOf(Control control)
 }
 
 // "&Nuovo calcolo" is clicked with Alt+N.
-std::string shortcutOf(Control control)
+std::string shortcutOf(const ControlLayout& entry)
 {
-    const std::string_view caption = layoutOf(control).caption;
+    const std::string_view caption = entry.caption;
     const std::size_t mark = caption.find('&');
-    if (layoutOf(control).kind != ControlKind::Button || mark == std::string_view::npos ||
+    if (entry.kind != ControlKind::Button || mark == std::string_view::npos ||
         mark + 1 >= caption.size())
         return {};
     const char key = caption[mark + 1];
@@ -66,8 +65,7 @@ constexpr LONG childIdOf(Control control)
 
 } // namespace
 
-WindowAccessible::WindowAccessible(Win32TavolaWindow* window, HWND handle,
-                                   std::optional<Control> control)
+WindowAccessible::WindowAccessible(Win32Form* window, HWND handle, std::optional<Control> control)
     : window_(window), handle_(handle), control_(control)
 {
     // __uuidof throughout: MinGW's IID_IAccessible is data imported from oleacc.dll, which
@@ -232,7 +230,7 @@ HRESULT WindowAccessible::get_accRole(VARIANT child, VARIANT* role)
     std::optional<Control> control;
     if (const HRESULT result = resolve(child, control); FAILED(result)) return result;
     if (!control) return standard_->get_accRole(child, role);
-    return toI4(roleOf(*control), role);
+    return toI4(roleOf(window_->layout().of(*control)), role);
 }
 
 HRESULT WindowAccessible::get_accState(VARIANT child, VARIANT* state)
@@ -257,7 +255,7 @@ HRESULT WindowAccessible::get_accHelp(VARIANT child, BSTR* help)
     std::optional<Control> control;
     if (const HRESULT result = resolve(child, control); FAILED(result)) return result;
     if (!control) return standard_->get_accHelp(child, help);
-    return toBstr(std::string(layoutOf(*control).tooltip), help);
+    return toBstr(std::string(window_->layout().of(*control).tooltip), help);
 }
 
 HRESULT WindowAccessible::get_accHelpTopic(BSTR* file, VARIANT child, LONG* topic)
@@ -274,7 +272,7 @@ HRESULT WindowAccessible::get_accKeyboardShortcut(VARIANT child, BSTR* shortcut)
     std::optional<Control> control;
     if (const HRESULT result = resolve(child, control); FAILED(result)) return result;
     if (!control) return standard_->get_accKeyboardShortcut(child, shortcut);
-    return toBstr(shortcutOf(*control), shortcut);
+    return toBstr(shortcutOf(window_->layout().of(*control)), shortcut);
 }
 
 HRESULT WindowAccessible::get_accFocus(VARIANT* child)
@@ -300,7 +298,8 @@ HRESULT WindowAccessible::get_accDefaultAction(VARIANT child, BSTR* action)
     std::optional<Control> control;
     if (const HRESULT result = resolve(child, control); FAILED(result)) return result;
     if (!control) return standard_->get_accDefaultAction(child, action);
-    return toBstr(roleOf(*control) == ROLE_SYSTEM_PUSHBUTTON ? "Premi" : "", action);
+    return toBstr(roleOf(window_->layout().of(*control)) == ROLE_SYSTEM_PUSHBUTTON ? "Premi" : "",
+                  action);
 }
 
 HRESULT WindowAccessible::accSelect(LONG flags, VARIANT child)
@@ -362,7 +361,7 @@ HRESULT WindowAccessible::accHitTest(LONG x, LONG y, VARIANT* child)
     if (!control_) {
         POINT at{x, y};
         ScreenToClient(window_->handle(), &at);
-        for (const ControlLayout& entry : controlTable) {
+        for (const ControlLayout& entry : window_->layout().controls) {
             RECT place = window_->controlRect(entry.id);
             if (const HWND handle = handleOf(entry.id)) {
                 GetWindowRect(handle, &place);
@@ -380,7 +379,8 @@ HRESULT WindowAccessible::accDoDefaultAction(VARIANT child)
     std::optional<Control> control;
     if (const HRESULT result = resolve(child, control); FAILED(result)) return result;
     if (!control) return standard_->accDoDefaultAction(child);
-    if (roleOf(*control) != ROLE_SYSTEM_PUSHBUTTON) return DISP_E_MEMBERNOTFOUND;
+    if (roleOf(window_->layout().of(*control)) != ROLE_SYSTEM_PUSHBUTTON)
+        return DISP_E_MEMBERNOTFOUND;
     // Posted: the click may end the game or reload the window under this very call.
     PostMessageW(handleOf(*control), BM_CLICK, 0, 0);
     return S_OK;

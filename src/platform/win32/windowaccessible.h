@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "game/controls.h"
+#include "base/controls.h"
 
 #include <windows.h>
 
@@ -9,7 +9,7 @@
 
 #include <optional>
 
-class Win32TavolaWindow;
+class Win32Form;
 
 // What a screen reader reads of the game window through MSAA: the client object of the
 // window itself, whose children are its controls in reading order (the labels, drawn by
@@ -19,7 +19,7 @@ class Win32TavolaWindow;
 class WindowAccessible final : public IAccessible {
 public:
     // control: the windowed control this object stands for; none for the window itself.
-    WindowAccessible(Win32TavolaWindow* window, HWND handle, std::optional<Control> control);
+    WindowAccessible(Win32Form* window, HWND handle, std::optional<Control> control);
     WindowAccessible(const WindowAccessible&) = delete;
     WindowAccessible& operator=(const WindowAccessible&) = delete;
     // The window is going: readers may still hold this object, and every call then fails.
@@ -65,7 +65,7 @@ private:
     HWND handleOf(Control control) const;
 
     LONG references_ = 1;
-    Win32TavolaWindow* window_;
+    Win32Form* window_;
     HWND handle_;
     std::optional<Control> control_;
     IAccessible* standard_ = nullptr;

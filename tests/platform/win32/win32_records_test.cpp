@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/win32/systemdir.h"
-#include "platform/win32/windowsrecordstore.h"
 #include "records/store_contract.h"
+#include "records/windowsrecordstore.h"
 
 #include <windows.h>
 

@@ -1,13 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "game/layout.h"
 #include "game/tavola.h"
-#include "platform/headless/fakeclock.h"
-#include "platform/headless/scripteddialogs.h"
 #include "platform/randomsource.h"
 #include "platform/win32/widetext.h"
-#include "platform/win32/win32tavolawindow.h"
-#include "platform/win32/windowsrecordstore.h"
+#include "platform/win32/win32form.h"
+#include "records/windowsrecordstore.h"
+#include "support/fakeclock.h"
+#include "support/scripteddialogs.h"
 #include "support/tempdir.h"
 #include "support/window_probe.h"
 
@@ -25,7 +26,7 @@
 class WindowTest : public ::testing::Test {
 protected:
     void SetUp() override { window.setEvents(&tavola); }
-    // Run again at 144 dpi (tests/win32/at_dpi.sh), which must really have taken effect.
+    // Run again at 144 dpi (tests/platform/win32/at_dpi.sh), which must really have taken effect.
     void TearDown() override
     {
         if (const char* want = std::getenv("EXPECTED_DPI")) {
@@ -291,8 +292,7 @@ protected:
     SeededRandom random;
     FakeClock clock;
     std::optional<int> exitStatus;
-    Win32TavolaWindow window{GetModuleHandleW(nullptr),
-                             [this](int status) { exitStatus = status; }};
+    Win32Form window{GetModuleHandleW(nullptr), [this](int status) { exitStatus = status; }};
     WindowsRecordStore store{{records.path().string()}, {}};
     Tavola tavola{window, dialogs, random, clock, store};
 };

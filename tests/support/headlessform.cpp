@@ -1,7 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "platform/headless/headlessform.h"
-
-#include "game/layout.h"
+#include "support/headlessform.h"
 
 #include <stdexcept>
 
@@ -71,15 +69,35 @@ void HeadlessForm::fillBox(int x1, int y1, int x2, int y2, Rgb color)
     painted_.push_back({x1, y1, x2, y2, color});
 }
 
-void HeadlessForm::load()
+void HeadlessForm::setSpokenName(Control id, std::string_view name)
+{
+    control(id).spokenName = name;
+}
+
+void HeadlessForm::setSpokenDescription(Control id, std::string_view description)
+{
+    control(id).spokenDescription = description;
+}
+
+const std::string& HeadlessForm::spokenName(Control id) const
+{
+    return control(id).spokenName;
+}
+
+const std::string& HeadlessForm::spokenDescription(Control id) const
+{
+    return control(id).spokenDescription;
+}
+
+void HeadlessForm::load(const FormLayout& layout)
 {
     loaded_ = true;
     ++loads_;
-    for (const ControlLayout& entry : controlTable)
-        controls_[indexOf(entry.id)] = {std::string(entry.caption), entry.enabled};
+    for (const ControlLayout& entry : layout.controls)
+        controls_[indexOf(entry.id)] = {std::string(entry.caption), entry.enabled, {}, {}};
     focus_.reset();
     timerEnabled_ = false;
-    windowCaption_ = windowLayout.caption;
+    windowCaption_ = layout.window.caption;
     backColor_.reset();
     drawing_.reset();
     painted_.clear();

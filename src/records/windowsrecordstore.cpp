@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "platform/win32/windowsrecordstore.h"
+#include "records/windowsrecordstore.h"
 
-#include "game/fatalerror.h"
+#include "base/fatalerror.h"
+#include "platform/textfile.h"
 #include "platform/win32/systemdir.h"
-#include "platform/win32/textfile_win32.h"
 #include "platform/win32/widetext.h"
 #include "records/recordfiles.h"
 #include "records/textcodec.h"

@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "game/layout.h"
 #include "platform/form.h"
+#include "platform/formlayout.h"
+#include "platform/win32/drawingsurface.h"
 
 #include <windows.h>
 
@@ -15,15 +16,15 @@ class WindowAccessible;
 
 // The game window on the Win32 API: labels drawn by the window over its retained
 // drawing, a native EDIT for the answer and owner-drawn picture buttons.
-class Win32TavolaWindow : public Form {
+class Win32Form : public Form {
 public:
     using ProgramEnd = std::function<void(int status)>;
 
     // end replaces leaving the process (the tests record the status instead).
-    explicit Win32TavolaWindow(HINSTANCE instance, ProgramEnd end = {});
-    ~Win32TavolaWindow() override;
-    Win32TavolaWindow(const Win32TavolaWindow&) = delete;
-    Win32TavolaWindow& operator=(const Win32TavolaWindow&) = delete;
+    explicit Win32Form(HINSTANCE instance, ProgramEnd end = {});
+    ~Win32Form() override;
+    Win32Form(const Win32Form&) = delete;
+    Win32Form& operator=(const Win32Form&) = delete;
 
     void setEvents(FormEvents* events) { events_ = events; }
     // Runs a handler; an error the game can't go on after is shown, then ends the program.
@@ -37,9 +38,13 @@ public:
     RECT controlRect(Control control) const;
     HFONT controlFont(Control control) const { return fonts_[indexOf(control)]; }
     UINT dpi() const { return dpi_; }
-    // What a screen reader says of a control, composed from what the window shows now.
-    std::string spokenName(Control control) const;
-    std::string spokenDescription(Control control) const;
+    const FormLayout& layout() const { return layout_; }
+    // What a screen reader says of a control, as the game last composed it.
+    const std::string& spokenName(Control control) const { return spokenNames_[indexOf(control)]; }
+    const std::string& spokenDescription(Control control) const
+    {
+        return spokenDescriptions_[indexOf(control)];
+    }
 
     std::string caption(Control control) const override;
     void setCaption(Control control, std::string_view text) override;
@@ -54,12 +59,26 @@ public:
     void setBackColor(Rgb color) override;
     void setDrawing(const DrawingSettings& settings) override;
     void fillBox(int x1, int y1, int x2, int y2, Rgb color) override;
-    void load() override;
+    void setSpokenName(Control control, std::string_view name) override;
+    void setSpokenDescription(Control control, std::string_view description) override;
+    void load(const FormLayout& layout) override;
     void unload() override;
     void show() override;
     void endProgram(int status) override;
 
 private:
+    static constexpr UINT_PTR timerId = 1;
+    // Posted by the menu's new game, which destroys this very menu.
+    static constexpr UINT newGameMessage = WM_APP + 1;
+    enum MenuCommand : UINT { menuV = 101, menuCiao, menuA, menuNext, menuWp };
+    enum Picture {
+        pictureNext,
+        pictureNextPressed,
+        pictureNextDisabled,
+        pictureExit,
+        pictureClock
+    };
+
     static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     static LRESULT CALLBACK answerProc(HWND box, UINT message, WPARAM wParam, LPARAM lParam);
     static LRESULT CALLBACK buttonProc(HWND button, UINT message, WPARAM wParam, LPARAM lParam);
@@ -75,10 +94,7 @@ private:
     int pixels(int twips) const;
     RECT placeOf(const ControlLayout& entry) const;
     void fitLabel(Control control);
-    void growCanvas(int width, int height);
-    void forgetUncovered(int width, int height);
     void paint(HDC target, const RECT& area);
-    void paintLabel(HDC dc, const ControlLayout& entry);
     void drawButton(const DRAWITEMSTRUCT& item);
     bool setPointer(HWND under, WPARAM hitTest);
     void click(Control button);
@@ -97,6 +113,7 @@ private:
     WNDPROC buttonDefault_ = nullptr;
     HWND savedFocus_ = nullptr;
     UINT dpi_ = 96;
+    FormLayout layout_;
 
     std::array<HWND, controlCount> handles_{};
     std::array<std::string, controlCount> captions_{};
@@ -107,17 +124,14 @@ private:
     HCURSOR gamePointer_ = nullptr;
     HCURSOR iconPointer_ = nullptr;
 
-    // What the game painted, kept for every repaint; it only grows.
-    HDC canvas_ = nullptr;
-    HBITMAP canvasBitmap_ = nullptr;
-    HGDIOBJ canvasDefault_ = nullptr;
-    SIZE canvasSize_{};
-    COLORREF backColor_ = 0;
-    int scaleHeight_ = 0;
+    DrawingSurface surface_;
     bool timerOn_ = false;
 
     // Handed to screen readers when first asked for; cut off when the window goes.
     WindowAccessible* windowObject_ = nullptr;
     std::array<WindowAccessible*, controlCount> controlObjects_{};
+    std::array<std::string, controlCount> spokenNames_;
+    std::array<std::string, controlCount> spokenDescriptions_;
+    // The answer box's name as a screen reader last heard it.
     std::string spokenQuestion_;
 };

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "game/controls.h"
+#include "base/controls.h"
 #include "platform/form.h"
 
 #include <array>
@@ -19,6 +19,8 @@ public:
     struct ControlState {
         std::string caption;
         bool enabled = true;
+        std::string spokenName;
+        std::string spokenDescription;
     };
 
     std::string caption(Control control) const override;
@@ -34,12 +36,16 @@ public:
     void setBackColor(Rgb color) override;
     void setDrawing(const DrawingSettings& settings) override { drawing_ = settings; }
     void fillBox(int x1, int y1, int x2, int y2, Rgb color) override;
-    void load() override;
+    void setSpokenName(Control control, std::string_view name) override;
+    void setSpokenDescription(Control control, std::string_view description) override;
+    void load(const FormLayout& layout) override;
     void unload() override;
     void show() override;
     void endProgram(int status) override;
 
     bool enabled(Control control) const;
+    const std::string& spokenName(Control control) const;
+    const std::string& spokenDescription(Control control) const;
     std::optional<Control> focus() const { return focus_; }
     bool timerEnabled() const { return timerEnabled_; }
     const std::string& windowCaption() const { return windowCaption_; }

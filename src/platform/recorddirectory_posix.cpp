@@ -1,16 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/recorddirectory.h"
 
-#include "game/fatalerror.h"
+#include "base/fatalerror.h"
 
 #include <cerrno>
 #include <filesystem>
 #include <system_error>
 
-#ifndef _WIN32
 #include <sys/stat.h>
 #include <unistd.h>
-#endif
 
 namespace fs = std::filesystem;
 
@@ -26,28 +24,22 @@ std::string FirstWritableDirectory::locate()
         const fs::path dir = candidate;
         std::error_code error;
         if (dir.has_parent_path()) fs::create_directories(dir.parent_path(), error);
-#ifdef _WIN32
-        fs::create_directory(dir, error);
-#else
         // The player's own record: nobody else reads it.
         if (::mkdir(dir.c_str(), 0700) != 0 && errno != EEXIST)
             error.assign(errno, std::generic_category());
         else
             error.clear();
-#endif
         if (!error && !fs::is_directory(dir, error) && !error)
             error = std::make_error_code(std::errc::not_a_directory);
         if (error) {
             reasons.append("\n").append(dir.string()).append(": ").append(error.message());
             continue;
         }
-#ifndef _WIN32
         if (::access(dir.c_str(), W_OK | X_OK) != 0) {
             reasons.append("\n").append(dir.string()).append(": ");
             reasons.append(std::generic_category().message(errno));
             continue;
         }
-#endif
         return dir.string();
     }
     throw FatalError("Nessuna cartella dove tenere i record:" + reasons);

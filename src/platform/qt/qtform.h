@@ -1,31 +1,32 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "game/controls.h"
+#include "base/controls.h"
 #include "platform/form.h"
+#include "platform/formlayout.h"
 
 #include <QMainWindow>
 
 #include <array>
 #include <functional>
+#include <string>
 #include <utility>
 #include <vector>
 
 class DrawingSurface;
 class QKeyEvent;
 class QTimer;
-struct ControlLayout;
 
 // The game window on a real display: its controls are built from the layout table, its
 // events are handed to the game, and whatever the game asks of a window is done here.
-class TavolaWindow : public QMainWindow, public Form {
+class QtForm : public QMainWindow, public Form {
     Q_OBJECT
 
 public:
     using ProgramEnd = std::function<void(int status)>;
 
     // end: how the program ends at once; by default the process exits on the spot.
-    explicit TavolaWindow(ProgramEnd end = {});
+    explicit QtForm(ProgramEnd end = {});
 
     void setEvents(FormEvents* events) { events_ = events; }
     // Runs a game handler; an error it cannot go on after is shown, then ends the program.
@@ -48,7 +49,9 @@ public:
     void setBackColor(Rgb color) override;
     void setDrawing(const DrawingSettings& settings) override;
     void fillBox(int x1, int y1, int x2, int y2, Rgb color) override;
-    void load() override;
+    void setSpokenName(Control id, std::string_view name) override;
+    void setSpokenDescription(Control id, std::string_view description) override;
+    void load(const FormLayout& layout) override;
     void unload() override;
     void show() override;
     void endProgram(int status) override;
@@ -83,6 +86,9 @@ private:
     ProgramEnd end_;
     QTimer* timer_ = nullptr;
     bool loaded_ = false;
+    FormLayout layout_;
     Controls controls_;
+    std::array<std::string, controlCount> spokenNames_;
+    std::array<std::string, controlCount> spokenDescriptions_;
     std::vector<std::pair<QWidget*, Qt::FocusPolicy>> heldFocus_;
 };

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "game/numericvalue.h"
+#include "base/numericvalue.h"
 
 #include <algorithm>
 #include <charconv>

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "platform/headless/scripteddialogs.h"
+#include "support/scripteddialogs.h"
 
 #include <stdexcept>
 

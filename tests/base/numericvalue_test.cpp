@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "game/fatalerror.h"
-#include "game/int16.h"
-#include "game/numericvalue.h"
+#include "base/fatalerror.h"
+#include "base/int16.h"
+#include "base/numericvalue.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "game/formats.h"
+#include "base/formats.h"
 
 std::string twoDigits(int value)
 {

@@ -1,8 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "platform/qt/tavolawindow.h"
+#include "platform/qt/qtform.h"
 
-#include "game/layout.h"
-#include "game/spokentext.h"
+#include "platform/formlayout.h"
 #include "platform/qt/accessiblelabel.h"
 #include "platform/qt/artwork.h"
 #include "platform/qt/captionlabel.h"
@@ -79,7 +78,7 @@ int characterCode(const QKeyEvent& key)
 
 } // namespace
 
-TavolaWindow::TavolaWindow(ProgramEnd end) : end_(end ? std::move(end) : ProgramEnd(exitAtOnce))
+QtForm::QtForm(ProgramEnd end) : end_(end ? std::move(end) : ProgramEnd(exitAtOnce))
 {
     static const bool applicationWide = [] {
         QAccessible::installFactory(captionLabelAccessible);
@@ -90,7 +89,7 @@ TavolaWindow::TavolaWindow(ProgramEnd end) : end_(end ? std::move(end) : Program
     (void)applicationWide;
 }
 
-void TavolaWindow::run(const std::function<void()>& handler)
+void QtForm::run(const std::function<void()>& handler)
 {
     try {
         handler();
@@ -100,44 +99,50 @@ void TavolaWindow::run(const std::function<void()>& handler)
     }
 }
 
-void TavolaWindow::load()
+void QtForm::load(const FormLayout& layout)
 {
+    layout_ = layout;
+    spokenNames_ = {};
+    spokenDescriptions_ = {};
     loaded_ = true;
     timer_ = new QTimer(this);
     timer_->setInterval(tickMilliseconds);
     connect(timer_, &QTimer::timeout, this, [this] { run([this] { events_->Timer1_Timer(); }); });
-    setWindowTitle(fromUtf8(windowLayout.caption));
+    setWindowTitle(fromUtf8(layout_.window.caption));
 }
 
-const TavolaWindow::Controls& TavolaWindow::built() const
+const QtForm::Controls& QtForm::built() const
 {
-    if (!controls_.surface && loaded_) const_cast<TavolaWindow*>(this)->buildControls();
+    if (!controls_.surface && loaded_) const_cast<QtForm*>(this)->buildControls();
     return controls_;
 }
 
-void TavolaWindow::buildControls()
+void QtForm::buildControls()
 {
     auto* surface = new DrawingSurface(this);
     surface->setCursor(gamePointer(devicePixelRatioF()));
     setCentralWidget(surface);
-    for (const ControlLayout& entry : controlTable)
+    for (const ControlLayout& entry : layout_.controls)
         controls_.controls[indexOf(entry.id)] = createControl(entry, surface);
     controls_.surface = surface;
     setTabOrder(control(Control::cmdExit), control(Control::cmdNext));
     setTabOrder(control(Control::cmdNext), control(Control::txtAnswer));
 
     buildMenu();
-    resize(windowLayout.clientWidth / twipsPerPixel,
-           windowLayout.clientHeight / twipsPerPixel + menuBar()->sizeHint().height());
+    resize(layout_.window.clientWidth / twipsPerPixel,
+           layout_.window.clientHeight / twipsPerPixel + menuBar()->sizeHint().height());
 }
 
-QWidget* TavolaWindow::createControl(const ControlLayout& entry, DrawingSurface* surface)
+QWidget* QtForm::createControl(const ControlLayout& entry, DrawingSurface* surface)
 {
     QWidget* widget = nullptr;
     switch (entry.kind) {
-    case ControlKind::Label:
-        widget = new CaptionLabel(entry, surface);
+    case ControlKind::Label: {
+        auto* label = new CaptionLabel(entry, surface);
+        label->setSpokenName(spokenNames_[indexOf(entry.id)]);
+        widget = label;
         break;
+    }
     case ControlKind::TextBox: {
         auto* box = new QLineEdit(surface);
         box->setMaxLength(entry.maxLength);
@@ -180,22 +185,24 @@ QWidget* TavolaWindow::createControl(const ControlLayout& entry, DrawingSurface*
     if (entry.kind != ControlKind::Picture) widget->setFont(toQFont(entry.font));
     if (!entry.tooltip.empty()) widget->setToolTip(fromUtf8(entry.tooltip));
     if (entry.pointer == Pointer::Icon) widget->setCursor(iconPointer(devicePixelRatioF()));
-    const AccessibleText& accessible = accessibleTextOf(entry.id);
-    widget->setAccessibleName(fromUtf8(accessible.name));
-    widget->setAccessibleDescription(fromUtf8(accessible.description));
+    if (entry.kind != ControlKind::Label)
+        widget->setAccessibleName(fromUtf8(spokenNames_[indexOf(entry.id)]));
+    widget->setAccessibleDescription(fromUtf8(spokenDescriptions_[indexOf(entry.id)]));
     widget->setEnabled(entry.enabled);
     widget->show();
     return widget;
 }
 
-void TavolaWindow::buildMenu()
+void QtForm::buildMenu()
 {
     QMenu* dropDown = nullptr;
-    for (const MenuItem& item : menuTable) {
+    const auto menu = layout_.menu;
+    for (std::size_t i = 0; i < menu.size(); ++i) {
+        const MenuItem& item = menu[i];
         const QString caption = fromUtf8(item.caption);
         QAction* action = nullptr;
         if (item.level == 0) {
-            const bool hasDropDown = &item + 1 != menuTable.end() && (&item + 1)->level == 1;
+            const bool hasDropDown = i + 1 < menu.size() && menu[i + 1].level == 1;
             if (hasDropDown) {
                 dropDown = menuBar()->addMenu(caption);
                 action = dropDown->menuAction();
@@ -214,7 +221,7 @@ void TavolaWindow::buildMenu()
     }
 }
 
-void TavolaWindow::unload()
+void QtForm::unload()
 {
     hide();
     loaded_ = false;
@@ -226,7 +233,7 @@ void TavolaWindow::unload()
     heldFocus_.clear();
 }
 
-void TavolaWindow::show()
+void QtForm::show()
 {
     built();
     holdFocus();
@@ -240,13 +247,13 @@ void TavolaWindow::show()
         QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents, 20);
 }
 
-void TavolaWindow::endProgram(int status)
+void QtForm::endProgram(int status)
 {
     if (timer_) timer_->stop();
     end_(status);
 }
 
-std::string TavolaWindow::caption(Control id) const
+std::string QtForm::caption(Control id) const
 {
     QWidget* widget = control(id);
     if (auto* label = qobject_cast<CaptionLabel*>(widget)) return label->caption();
@@ -255,7 +262,7 @@ std::string TavolaWindow::caption(Control id) const
     return {};
 }
 
-void TavolaWindow::setCaption(Control id, std::string_view text)
+void QtForm::setCaption(Control id, std::string_view text)
 {
     QWidget* widget = control(id);
     if (auto* label = qobject_cast<CaptionLabel*>(widget))
@@ -266,22 +273,22 @@ void TavolaWindow::setCaption(Control id, std::string_view text)
         button->setText(fromUtf8(text));
 }
 
-std::string TavolaWindow::answerText() const
+std::string QtForm::answerText() const
 {
     return caption(Control::txtAnswer);
 }
 
-void TavolaWindow::setAnswerText(std::string_view text)
+void QtForm::setAnswerText(std::string_view text)
 {
     setCaption(Control::txtAnswer, text);
 }
 
-void TavolaWindow::setEnabled(Control id, bool enabled)
+void QtForm::setEnabled(Control id, bool enabled)
 {
     control(id)->setEnabled(enabled);
 }
 
-void TavolaWindow::setFocus(Control id)
+void QtForm::setFocus(Control id)
 {
     // The game focuses the box once per question, after both factors are shown.
     releaseFocus();
@@ -289,7 +296,29 @@ void TavolaWindow::setFocus(Control id)
     control(id)->setFocus(Qt::OtherFocusReason);
 }
 
-void TavolaWindow::setTimerEnabled(bool enabled)
+// Kept, and shown to screen readers at once, except the answer box's name and the
+// verdict, which go out as their control takes the focus.
+void QtForm::setSpokenName(Control id, std::string_view name)
+{
+    spokenNames_[indexOf(id)] = name;
+    QWidget* widget = controls_.surface ? controls_.controls[indexOf(id)] : nullptr;
+    if (!widget || id == Control::txtAnswer) return;
+    if (auto* label = qobject_cast<CaptionLabel*>(widget))
+        label->setSpokenName(spokenNames_[indexOf(id)]);
+    else if (widget->accessibleName() != fromUtf8(name))
+        widget->setAccessibleName(fromUtf8(name));
+}
+
+void QtForm::setSpokenDescription(Control id, std::string_view description)
+{
+    spokenDescriptions_[indexOf(id)] = description;
+    QWidget* widget = controls_.surface ? controls_.controls[indexOf(id)] : nullptr;
+    if (widget && id != Control::cmdNext &&
+        widget->accessibleDescription() != fromUtf8(description))
+        widget->setAccessibleDescription(fromUtf8(description));
+}
+
+void QtForm::setTimerEnabled(bool enabled)
 {
     if (enabled)
         timer_->start();
@@ -297,39 +326,39 @@ void TavolaWindow::setTimerEnabled(bool enabled)
         timer_->stop();
 }
 
-DisplayState TavolaWindow::displayState() const
+DisplayState QtForm::displayState() const
 {
     if (isMinimized()) return DisplayState::Minimised;
     if (isMaximized()) return DisplayState::Maximised;
     return DisplayState::Normal;
 }
 
-void TavolaWindow::setWindowCaption(std::string_view text)
+void QtForm::setWindowCaption(std::string_view text)
 {
     setWindowTitle(fromUtf8(text));
 }
 
-int TavolaWindow::windowWidthTwips() const
+int QtForm::windowWidthTwips() const
 {
     return frameGeometry().width() * twipsPerPixel;
 }
 
-void TavolaWindow::setBackColor(Rgb color)
+void QtForm::setBackColor(Rgb color)
 {
     surface()->setBackColor(toQColor(color));
 }
 
-void TavolaWindow::setDrawing(const DrawingSettings& settings)
+void QtForm::setDrawing(const DrawingSettings& settings)
 {
     surface()->setScaleHeight(settings.scaleHeight);
 }
 
-void TavolaWindow::fillBox(int x1, int y1, int x2, int y2, Rgb color)
+void QtForm::fillBox(int x1, int y1, int x2, int y2, Rgb color)
 {
     surface()->fillBox(x1, y1, x2, y2, toQColor(color));
 }
 
-bool TavolaWindow::eventFilter(QObject* watched, QEvent* event)
+bool QtForm::eventFilter(QObject* watched, QEvent* event)
 {
     const bool isBox = watched == controls_.controls[indexOf(Control::txtAnswer)];
     switch (event->type()) {
@@ -356,9 +385,9 @@ bool TavolaWindow::eventFilter(QObject* watched, QEvent* event)
 // Qt 6.4 cannot announce, so the box's own name carries the question: it is read when the
 // box takes the focus, or as a change of the focused box's name at the first question,
 // which the window's activation has already focused.
-void TavolaWindow::describeQuestion()
+void QtForm::describeQuestion()
 {
-    const QString name = fromUtf8(questionName([this](Control id) { return caption(id); }));
+    const QString name = fromUtf8(spokenNames_[indexOf(Control::txtAnswer)]);
     QWidget* box = control(Control::txtAnswer);
     if (box->accessibleName() != name) box->setAccessibleName(name);
 }
@@ -366,7 +395,7 @@ void TavolaWindow::describeQuestion()
 // Activated, the window would focus its first control before the game poses the first
 // question; a screen reader hears the box then, and its new name a moment later, and may
 // say the question twice. Nothing takes the focus until the game gives it.
-void TavolaWindow::holdFocus()
+void QtForm::holdFocus()
 {
     for (QWidget* control : controls_.controls)
         if (control->focusPolicy() != Qt::NoFocus) {
@@ -375,7 +404,7 @@ void TavolaWindow::holdFocus()
         }
 }
 
-void TavolaWindow::releaseFocus()
+void QtForm::releaseFocus()
 {
     for (const auto& [control, policy] : heldFocus_)
         control->setFocusPolicy(policy);
@@ -384,15 +413,14 @@ void TavolaWindow::releaseFocus()
 
 // The button keeps its visible caption as its name; the verdict and the counts go in its
 // description, read when it takes the focus after an answer.
-void TavolaWindow::describeVerdict()
+void QtForm::describeVerdict()
 {
     control(Control::cmdNext)
-        ->setAccessibleDescription(
-            fromUtf8(verdictDescription([this](Control id) { return caption(id); })));
+        ->setAccessibleDescription(fromUtf8(spokenDescriptions_[indexOf(Control::cmdNext)]));
 }
 
 // Returns true when the key must not reach the box.
-bool TavolaWindow::answerKeyPressed(QKeyEvent* key)
+bool QtForm::answerKeyPressed(QKeyEvent* key)
 {
     if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
         // The next-question button is the window's default button.
@@ -412,24 +440,24 @@ bool TavolaWindow::answerKeyPressed(QKeyEvent* key)
     return filtered == 0;
 }
 
-void TavolaWindow::reportResize()
+void QtForm::reportResize()
 {
     if (events_) run([this] { events_->Form_Resize(); });
 }
 
-void TavolaWindow::changeEvent(QEvent* event)
+void QtForm::changeEvent(QEvent* event)
 {
     QMainWindow::changeEvent(event);
     if (event->type() == QEvent::WindowStateChange) reportResize();
 }
 
-void TavolaWindow::resizeEvent(QResizeEvent* event)
+void QtForm::resizeEvent(QResizeEvent* event)
 {
     QMainWindow::resizeEvent(event);
     reportResize();
 }
 
-void TavolaWindow::closeEvent(QCloseEvent* event)
+void QtForm::closeEvent(QCloseEvent* event)
 {
     // The close box ends the program without saving anything.
     event->accept();

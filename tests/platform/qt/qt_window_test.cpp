@@ -19,7 +19,7 @@ QString accessibleName(QWidget* widget)
 
 TEST_F(WindowTest, FacesPointersAndIconAreTheGamesOwn)
 {
-    window.load();
+    window.load(formLayout);
     window.show();
     // Every size a desktop asks for is drawn, the small ones from drawings of their own.
     for (int side : {16, 24, 32, 48}) {

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "platform/win32/textfile_win32.h"
+#include "platform/textfile.h"
 
-#include "game/fatalerror.h"
+#include "base/fatalerror.h"
 #include "platform/win32/widetext.h"
 
 #include <windows.h>
