@@ -204,7 +204,7 @@ void Tavola::saveOrEnd(std::string_view congratulation)
 {
     const std::string score = form_.caption(Control::lblScore);
     if (records::recordBeaten(form_.caption(Control::lblpunti), score) &&
-        records_.saveIfBeaten(score, form_.caption(Control::lblnome1)))
+        records_.saveIfBeaten(score, form_.caption(Control::lblnome1)) == SaveOutcome::Saved)
         dialogs_.message(congratulation);
     form_.endProgram(0);
 }

@@ -82,12 +82,12 @@ StoredRecord KeeperRecordStore::open()
     return fallback_.open();
 }
 
-bool KeeperRecordStore::saveIfBeaten(std::string_view score, std::string_view name)
+SaveOutcome KeeperRecordStore::saveIfBeaten(std::string_view score, std::string_view name)
 {
     if (fellBack_) return fallback_.saveIfBeaten(score, name);
     const Run run = runKeeper({"save", std::string(score), records::savableName(name)});
-    if (run.status == keeper::done) return true;
-    if (run.status == keeper::notSaved) return false;
+    if (run.status == keeper::done) return SaveOutcome::Saved;
+    if (run.status == keeper::notSaved) return SaveOutcome::NotSaved;
     throw FatalError(run.err.empty() ? "Impossibile salvare il record in " + sharedDir_
                                      : lastLine(run.err));
 }

@@ -29,8 +29,10 @@ StoredRecord LocalRecordStore::open()
     return folder().read();
 }
 
-bool LocalRecordStore::saveIfBeaten(std::string_view score, std::string_view name)
+SaveOutcome LocalRecordStore::saveIfBeaten(std::string_view score, std::string_view name)
 {
     folder().createMissing();
-    return folder().saveIfBeaten(score, records::savableName(name)) == RecordFolder::Outcome::Saved;
+    return folder().saveIfBeaten(score, records::savableName(name)) == RecordFolder::Outcome::Saved
+               ? SaveOutcome::Saved
+               : SaveOutcome::NotSaved;
 }

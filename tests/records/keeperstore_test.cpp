@@ -30,7 +30,8 @@ TEST(KeeperStore, FallsBackToThePlayersOwnRecordAndSaysSoOnce)
                 store.open(); // a new game
                 // Shown only when a keeper is installed: no player runs a build folder's game.
                 if (notices != (keeper == "/bin/false" ? 1 : 0)) return 4;
-                const bool saved = store.saveIfBeaten("4", "Eva") && store.saveIfBeaten("5", "Eva");
+                const bool saved = store.saveIfBeaten("4", "Eva") == SaveOutcome::Saved &&
+                                   store.saveIfBeaten("5", "Eva") == SaveOutcome::Saved;
                 const std::string said = testing::internal::GetCapturedStderr();
                 if (located != own.string() + "/" && keeper != "/bin/false") return 1;
                 if (!saved || readBytes(own / "tavrec.txt") != "5\r\n") return 2;

@@ -103,7 +103,7 @@ using OwnRecord = StoreContract<LocalKind>;
 TEST_F(KeeperRecord, StaysReadableByEveryPlayerAfterASave)
 {
     kind.game()->open();
-    ASSERT_TRUE(kind.game()->saveIfBeaten("3", "Bea"));
+    ASSERT_EQ(kind.game()->saveIfBeaten("3", "Bea"), SaveOutcome::Saved);
     EXPECT_EQ(fs::status(at("tavrec.txt")).permissions(), fs::perms(0664));
     EXPECT_EQ(fs::status(at("ntavrec.txt")).permissions(), fs::perms(0664));
 }
@@ -150,9 +150,9 @@ TEST_F(OwnRecord, AFileThatCannotBeWrittenChangesNothing)
 {
     const auto game = kind.game();
     game->open();
-    ASSERT_TRUE(game->saveIfBeaten("5", "Bea"));
+    ASSERT_EQ(game->saveIfBeaten("5", "Bea"), SaveOutcome::Saved);
     fs::permissions(at("tavrec.txt"), fs::perms(0444));
-    EXPECT_FALSE(game->saveIfBeaten("9", "Eva"));
+    EXPECT_EQ(game->saveIfBeaten("9", "Eva"), SaveOutcome::NotSaved);
     EXPECT_EQ(fs::status(at("tavrec.txt")).permissions(), fs::perms(0444));
     fs::permissions(at("tavrec.txt"), fs::perms(0600));
     const int status = inChildProcess([&] {

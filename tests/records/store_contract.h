@@ -44,13 +44,13 @@ TYPED_TEST_P(StoreContract, SavesOnlyWhatStrictlyBeatsTheRecordAsItIsNowAndShows
     EXPECT_EQ(first->open().score + second->open().name, "");
     EXPECT_TRUE(std::filesystem::exists(this->at("tavrec.txt")));
     EXPECT_TRUE(std::filesystem::exists(this->at("ntavrec.txt")));
-    EXPECT_FALSE(first->saveIfBeaten("0", "Zero")) << "no record counts as 0";
-    EXPECT_TRUE(first->saveIfBeaten("9", "Anna"));
+    EXPECT_EQ(first->saveIfBeaten("0", "Zero"), SaveOutcome::NotSaved) << "no record counts as 0";
+    EXPECT_EQ(first->saveIfBeaten("9", "Anna"), SaveOutcome::Saved);
     // The second game read no record at its start.
-    EXPECT_FALSE(second->saveIfBeaten("5", "Bruno"));
-    EXPECT_FALSE(second->saveIfBeaten("9", "Bruno"));
+    EXPECT_EQ(second->saveIfBeaten("5", "Bruno"), SaveOutcome::NotSaved);
+    EXPECT_EQ(second->saveIfBeaten("9", "Bruno"), SaveOutcome::NotSaved);
     EXPECT_EQ(this->onDisk(), "9\r\nAnna\r\n");
-    EXPECT_TRUE(second->saveIfBeaten("10", "Nicolò\r\n\t"));
+    EXPECT_EQ(second->saveIfBeaten("10", "Nicolò\r\n\t"), SaveOutcome::Saved);
     EXPECT_EQ(this->onDisk(), "10\r\n" + TypeParam::nicolo + "\r\n");
     EXPECT_EQ(this->readByANewGame(), "10\r\nNicolò\r\n");
     this->put("tavrec.txt", std::string(100000, '7'));
@@ -60,7 +60,7 @@ TYPED_TEST_P(StoreContract, SavesOnlyWhatStrictlyBeatsTheRecordAsItIsNowAndShows
     this->put("tavrec.txt", mark + "12\r\n");
     this->put("ntavrec.txt", mark + "Nicolò\r\n");
     EXPECT_EQ(this->readByANewGame(), "12\r\nNicolò\r\n");
-    EXPECT_FALSE(this->kind.game()->saveIfBeaten("11", "Anna"));
+    EXPECT_EQ(this->kind.game()->saveIfBeaten("11", "Anna"), SaveOutcome::NotSaved);
     // Carried over without a mark, from Linux (UTF-8) or from an old Windows PC (1252).
     for (const std::string name : {"Nicol\xC3\xB2", "Nicol\xF2"}) {
         this->put("ntavrec.txt", name + "\r\n");
@@ -94,7 +94,7 @@ TYPED_TEST_P(StoreContract, ANonFileStopsTheSaveNamingItAndLosesNothing)
 {
     const auto game = this->kind.game();
     game->open();
-    ASSERT_TRUE(game->saveIfBeaten("5", "Bea"));
+    ASSERT_EQ(game->saveIfBeaten("5", "Bea"), SaveOutcome::Saved);
     for (const std::string name : {"ntavrec.txt", "ntavrec.txt.new", "tavrec.commit"}) {
         std::filesystem::remove(this->at(name));
         std::filesystem::create_directory(this->at(name));
