@@ -7,11 +7,13 @@
 
 class RecordDirectory;
 class RecordFolder;
+class Waiting;
 
 // The two record files in a directory this process owns and writes itself (files 0600).
+// waiting, if given, is told while another game of the player holds the record.
 class LocalRecordStore : public RecordStore {
 public:
-    explicit LocalRecordStore(RecordDirectory& directory);
+    explicit LocalRecordStore(RecordDirectory& directory, Waiting* waiting = nullptr);
     ~LocalRecordStore() override;
 
     std::string locate() override;
@@ -22,6 +24,7 @@ private:
     RecordFolder& folder();
 
     RecordDirectory& directory_;
+    Waiting* waiting_;
     std::string recordDir_;
     std::unique_ptr<RecordFolder> folder_;
 };
