@@ -66,5 +66,6 @@ private:
     RecordStore& records_;
 
     WindowState state_;
+    bool starting_ = false;
     bool ending_ = false;
 };

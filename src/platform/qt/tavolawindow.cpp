@@ -240,6 +240,20 @@ void TavolaWindow::show()
         QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents, 20);
 }
 
+void TavolaWindow::stillWaiting()
+{
+    if (!busy_) QApplication::setOverrideCursor(Qt::WaitCursor);
+    busy_ = true;
+    // Paints and timer ticks go on; clicks and keys wait for the wait to end.
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
+void TavolaWindow::doneWaiting()
+{
+    if (busy_) QApplication::restoreOverrideCursor();
+    busy_ = false;
+}
+
 void TavolaWindow::endProgram(int status)
 {
     if (timer_) timer_->stop();

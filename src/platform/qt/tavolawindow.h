@@ -3,6 +3,7 @@
 
 #include "game/controls.h"
 #include "platform/form.h"
+#include "platform/waiting.h"
 
 #include <QMainWindow>
 
@@ -18,7 +19,8 @@ struct ControlLayout;
 
 // The game window on a real display: its controls are built from the layout table, its
 // events are handed to the game, and whatever the game asks of a window is done here.
-class TavolaWindow : public QMainWindow, public Form {
+// While the game waits for the record it keeps painting under a busy pointer.
+class TavolaWindow : public QMainWindow, public Form, public Waiting {
     Q_OBJECT
 
 public:
@@ -53,6 +55,9 @@ public:
     void show() override;
     void endProgram(int status) override;
 
+    void stillWaiting() override;
+    void doneWaiting() override;
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void changeEvent(QEvent* event) override;
@@ -83,6 +88,7 @@ private:
     ProgramEnd end_;
     QTimer* timer_ = nullptr;
     bool loaded_ = false;
+    bool busy_ = false;
     Controls controls_;
     std::vector<std::pair<QWidget*, Qt::FocusPolicy>> heldFocus_;
 };
