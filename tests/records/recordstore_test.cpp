@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/textfile.h"
+#include "records/keeper.h"
 #include "records/keeperrecordstore.h"
+#include "records/recordfolder.h"
 #include "records/store_contract.h"
 #include "support/child_process.h"
 #include "support/game_fixture.h"
@@ -8,6 +10,8 @@
 #include <csignal>
 #include <cstdlib>
 #include <fcntl.h>
+#include <fstream>
+#include <regex>
 #include <sys/resource.h>
 #include <sys/stat.h>
 
@@ -114,6 +118,80 @@ TEST_F(KeeperRecord, StaysReadableByEveryPlayerAfterASave)
     ASSERT_EQ(kind.game()->saveIfBeaten("3", "Bea"), SaveOutcome::Saved);
     EXPECT_EQ(fs::status(at("tavrec.txt")).permissions(), fs::perms(0664));
     EXPECT_EQ(fs::status(at("ntavrec.txt")).permissions(), fs::perms(0664));
+}
+
+// Anyone could plant files in such a directory, a commit mark among them; its sticky bit
+// only keeps them from removing what others made.
+TEST_F(KeeperRecord, ADirectoryAnyoneMayWriteIsRefusedStickyOrNot)
+{
+    kind.game()->open();
+    for (const auto mode : {fs::perms(01777), fs::perms(0777), fs::perms(0773)}) {
+        fs::permissions(kind.folder(), mode);
+        EXPECT_THAT(fatalMessage([&] { RecordFolder(kind.folder().string(), 0600, 0600); }),
+                    ::testing::HasSubstr(kind.folder().string()));
+        const int status = std::system(MOLTIPLIX_TEST_KEEPER " read >/dev/null 2>&1");
+        EXPECT_EQ(WEXITSTATUS(status), keeper::failed) << static_cast<int>(mode);
+    }
+    fs::permissions(kind.folder(), fs::perms(0755));
+}
+
+// What a save does, as the kernel sees it: both spares flushed before the mark is set in
+// the lock file, the records written only after it, and no file made, so that no file in
+// the shared directory is ever the player's who ran the keeper.
+TEST_F(KeeperRecord, ASaveFlushesItsSparesBeforeTheMarkAndMakesNoFile)
+{
+    kind.game()->open();
+    TempDir traced;
+    const std::string log = traced.file("strace.log");
+    const std::string command =
+        "strace -f -y -qq -o " + log + " -e trace=%file,%desc " MOLTIPLIX_TEST_KEEPER " save 7 Eva";
+    ASSERT_EQ(std::system(command.c_str()), 0) << "strace is installed by scripts/install-deps.sh";
+    ASSERT_EQ(onDisk(), "7\r\nEva\r\n");
+    std::ifstream calls(log);
+    const std::string dir = kind.folder().string() + "/";
+    const auto on = [&](const std::string& file) {
+        return std::regex(R"((\w+)\(\d+<)" + dir + file + R"(>(.*))");
+    };
+    std::vector<std::string> order;
+    for (std::string call; std::getline(calls, call);) {
+        call = call.substr(call.find(' ') + 1); // the process id
+        EXPECT_EQ(call.find("O_CREAT"), call.npos) << call;
+        for (const std::string syscall : {"rename", "link", "mkdir", "mknod", "unlink"})
+            EXPECT_NE(call.rfind(syscall, 0), 0u) << call;
+        for (const std::string file :
+             {"tavrec.txt.new", "ntavrec.txt.new", "tavrec.lock", "tavrec.txt", "ntavrec.txt"}) {
+            std::smatch match;
+            if (!std::regex_match(call, match, on(file))) continue;
+            const std::string syscall = match[1];
+            if (syscall == "fsync" || syscall == "fdatasync") order.push_back("flush " + file);
+            if (syscall == "pwrite64" || syscall == "write") order.push_back("write " + file);
+        }
+    }
+    const auto at = [&order](const std::string& what) {
+        return std::find(order.begin(), order.end(), what) - order.begin();
+    };
+    const auto mark = at("write tavrec.lock");
+    ASSERT_LT(mark, std::ssize(order)) << "no mark set";
+    for (const std::string spare : {"tavrec.txt.new", "ntavrec.txt.new"}) {
+        EXPECT_LT(at("write " + spare), at("flush " + spare)) << spare;
+        EXPECT_LT(at("flush " + spare), mark) << spare << " not flushed before the mark";
+    }
+    for (const std::string record : {"tavrec.txt", "ntavrec.txt"}) {
+        EXPECT_GT(at("write " + record), mark) << record << " written before the mark";
+        EXPECT_LT(at("flush " + record), std::ssize(order)) << record;
+    }
+}
+
+// The record files are read only as far as a record can reach: a file of some GiB (a
+// sparse one costs no disk) is read in moments, not whole.
+TEST_F(KeeperRecord, AHugeRecordFileIsReadOnlyAsFarAsItsCap)
+{
+    kind.game()->open();
+    for (const std::string file : {"tavrec.txt", "ntavrec.txt"})
+        fs::resize_file(at(file), std::uintmax_t{64} << 30);
+    const StoredRecord record = kind.game()->open();
+    EXPECT_EQ(record.score.size(), 65536u);
+    EXPECT_EQ(record.name.size(), 65536u);
 }
 
 TEST_F(OwnRecord, NewFilesAndTheDirectoryAreThePlayersAlone)
