@@ -54,6 +54,15 @@ void reserveRoom(int fd, std::size_t bytes, const std::string& path)
 #endif
 }
 
+// A spare's line without its line end.
+std::string spareLine(int fd, const std::string& path)
+{
+    std::string line = readOpenFile(fd, records::readLimit, path);
+    while (!line.empty() && (line.back() == '\n' || line.back() == '\r'))
+        line.pop_back();
+    return line;
+}
+
 bool isFrozen(int error)
 {
     return error == EACCES || error == EPERM || error == EROFS;
@@ -167,7 +176,14 @@ void RecordFolder::finishOrForgetCutSave(int lockFile)
     // Anything but the plain file an old save made is no mark.
     if (oldMarked && !S_ISREG(info.st_mode))
         throw FatalError("Il file dei record " + pathOf(oldCommitMark) + " non è un file normale.");
-    if (oldMarked || !readOpenFile(lockFile, 1, pathOf(lockName)).empty()) {
+    // An old save always wrote its score before its mark: a mark over no score was planted.
+    const bool plantedMark =
+        oldMarked && !records::isSavableScore(
+                         spareLine(openMember(scoreSpare, O_RDONLY).get(), pathOf(scoreSpare)));
+    if (plantedMark) {
+        if (::unlinkat(directory_.get(), oldMark.c_str(), 0) != 0)
+            failOnFile("Impossibile scrivere il file dei record", pathOf(oldCommitMark), errno);
+    } else if (oldMarked || !readOpenFile(lockFile, 1, pathOf(lockName)).empty()) {
         for (auto [spare, record] : {std::pair{scoreSpare, records::scoreFileName},
                                      std::pair{nameSpare, records::nameFileName}}) {
             const std::string line =
