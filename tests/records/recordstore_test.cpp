@@ -248,6 +248,30 @@ TEST_F(OwnRecord, NothingButItsOwnPlainFilesIsReadOrFollowed)
     EXPECT_EQ(readBytes(secret), "password\r\n");
 }
 
+// A record file its owner may not write, though it keeps a write bit for others, is frozen
+// as one without any: only a player meets it (root writes through any mode), so the
+// record is saved by "nobody" here.
+TEST(OwnRecordFile, AFileThePlayerMayNotWriteIsFrozenWhateverBitsItKeeps)
+{
+    TempDir dir;
+    ASSERT_EQ(::chown(dir.path().c_str(), 65534, 65534), 0);
+    const int status = inChildProcess(
+        [&] {
+            FixedDirectory own(dir.path().string());
+            LocalRecordStore store(own);
+            store.open();
+            if (store.saveIfBeaten("5", "Bea") != SaveOutcome::Saved) return 1;
+            fs::permissions(dir.path() / "tavrec.txt", fs::perms(0460));
+            const std::string message = fatalMessage([&] {
+                if (store.saveIfBeaten("9", "Eva") != SaveOutcome::NotSaved) ::_exit(2);
+            });
+            if (!message.empty()) return 3;
+            return readBytes(dir.path() / "tavrec.txt") == "5\r\n" ? 0 : 4;
+        },
+        true);
+    EXPECT_EQ(status, 0);
+}
+
 // A record file frozen read-only, or a full disk: nothing is saved, and nothing is lost.
 TEST_F(OwnRecord, AFileThatCannotBeWrittenChangesNothing)
 {
