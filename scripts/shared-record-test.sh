@@ -192,7 +192,7 @@ fi
 # Saves stopped while they hold the lock, before, during or after their commit: none
 # leaves a file of the user who ran it.
 stops=0
-for round in $(seq 20); do
+for round in $(seq 10); do
     if saver=$(stop_while_holding save $((100 + round)) "S$((100 + round))"); then
         stops=$((stops + 1))
         [ -z "$(players_files)" ] || fail "stopped save $round left: $(players_files)"
