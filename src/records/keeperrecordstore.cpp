@@ -177,10 +177,13 @@ KeeperRecordStore::Run KeeperRecordStore::runKeeper(const std::vector<std::strin
         }
     }
     if (waited <= 0) { // an unknown end is never taken for a save
-        ::kill(child, SIGKILL);
-        while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
+        const int error = errno;
+        if (waited == 0) {
+            ::kill(child, SIGKILL);
+            while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
+            }
         }
-        run.err = keeper_ + ": " + std::strerror(errno);
+        run.err = keeper_ + ": " + std::strerror(error);
         run.unfinished = true;
     } else if (WIFEXITED(status)) {
         run.status = WEXITSTATUS(status);
