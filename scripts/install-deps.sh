@@ -11,6 +11,7 @@ else
         cmake g++ make pkg-config
         qt6-base-dev qt6-svg-dev qt6-translations-l10n libgl-dev
         googletest libgtest-dev libgmock-dev
+        strace unicode-data
         fonts-liberation fonts-dejavu-core
         "$@"
     )

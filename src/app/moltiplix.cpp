@@ -11,6 +11,8 @@
 #include "platform/recorddirectory.h"
 #include "records/keeperrecordstore.h"
 #include "records/localrecordstore.h"
+#include "records/pendingfolder.h"
+#include "records/pendingrecordstore.h"
 
 #include <QApplication>
 #include <QLocale>
@@ -43,9 +45,12 @@ int runMoltiplix(int& argc, char** argv, const std::function<void(QApplication&)
     SeededRandom random;
     QtClock systemClock;
     auto directory = recordDirectory();
-    LocalRecordStore own(directory);
-    KeeperRecordStore records(MOLTIPLIX_KEEPER, MOLTIPLIX_SHARED_RECORD_DIR, own,
-                              [&dialogs](const std::string& notice) { dialogs.message(notice); });
+    LocalRecordStore own(directory, &window);
+    KeeperRecordStore shared(
+        MOLTIPLIX_KEEPER, MOLTIPLIX_SHARED_RECORD_DIR, own,
+        [&dialogs](const std::string& notice) { dialogs.message(notice); }, &window);
+    PendingFolder pending(directory, &window);
+    PendingRecordStore records(shared, pending);
     Tavola tavola(window, dialogs, random, systemClock, records);
     window.setEvents(&tavola);
     window.run([&] { tavola.launch(); });

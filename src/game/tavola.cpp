@@ -17,6 +17,7 @@ namespace {
 constexpr int keyBackspace = 8;
 constexpr int keyEnter = 13;
 constexpr std::string_view exitCongratulation = "Ok ho registrato il tuo record, C A M P I O N E";
+constexpr std::string_view heldNotice = "Il tuo record sarà salvato appena possibile.";
 constexpr Rgb black{0, 0, 0};
 constexpr int gradientStripes = 256;
 
@@ -42,10 +43,15 @@ Tavola::Tavola(Form& form, Dialogs& dialogs, RandomSource& random, SystemClock& 
 
 void Tavola::launch()
 {
+    starting_ = true;
     form_.load(formLayout);
     describeControls([](Control id) { return std::string(layoutOf(id).caption); });
     Form_Load();
     form_.show();
+    // The 15 minutes run from the first question: ticks while a notice was open or the
+    // record was waited for count for nothing, and the first tick is a second away.
+    starting_ = false;
+    form_.setTimerEnabled(true);
     Form_Activate();
 }
 
@@ -55,7 +61,9 @@ void Tavola::Form_Load()
     s.correctCount = 0;
     s.wrongCount = 0;
     form_.setTimerEnabled(false);
-    s.playerName = dialogs_.inputBox("Come ti chiami?", {}, records::longestName);
+    // What the label shows is what is saved: nothing in it may hide or turn text around.
+    s.playerName =
+        records::savableName(dialogs_.inputBox("Come ti chiami?", {}, records::longestName));
     dialogs_.message(" " + s.playerName + " vediamo se sei un vero campione  ");
     setCaption(Control::lblnome1, s.playerName);
     s.tableLimit = askTableLimit();
@@ -174,7 +182,7 @@ void Tavola::scoreAnswer()
 
 void Tavola::Timer1_Timer()
 {
-    if (ending_) return;
+    if (ending_ || starting_) return;
     if (form_.caption(Control::lblconto) == timeUpText) {
         FineGara();
         return;
@@ -208,9 +216,19 @@ bool Tavola::beginEnding()
 void Tavola::saveOrEnd(std::string_view congratulation)
 {
     const std::string score = form_.caption(Control::lblScore);
-    if (records::recordBeaten(form_.caption(Control::lblpunti), score) &&
-        records_.saveIfBeaten(score, form_.caption(Control::lblnome1)))
-        dialogs_.message(congratulation);
+    if (records::recordBeaten(form_.caption(Control::lblpunti), score)) {
+        // Praised only for a save that landed; one held back lands at the next game.
+        switch (records_.saveIfBeaten(score, form_.caption(Control::lblnome1))) {
+        case SaveOutcome::Saved:
+            dialogs_.message(congratulation);
+            break;
+        case SaveOutcome::Held:
+            dialogs_.message(heldNotice);
+            break;
+        case SaveOutcome::NotSaved:
+            break;
+        }
+    }
     form_.endProgram(0);
 }
 

@@ -71,5 +71,6 @@ private:
     RecordStore& records_;
 
     WindowState state_;
+    bool starting_ = false;
     bool ending_ = false;
 };

@@ -55,13 +55,17 @@ Result run(const std::vector<std::string_view>& arguments, const std::string& sh
         case Request::Job::Read:
             return {done, encodeRecord(folder.read()), {}};
         case Request::Job::Save:
-            return {folder.saveIfBeaten(request->score, request->name) ==
-                            RecordFolder::Outcome::Saved
-                        ? done
-                        : notSaved,
-                    {},
-                    {}};
+            switch (folder.saveIfBeaten(request->score, request->name)) {
+            case RecordFolder::Outcome::Saved:
+                return {done, {}, {}};
+            case RecordFolder::Outcome::Held:
+                return {held, {}, "Il record in " + sharedDir + " è occupato.\n"};
+            default:
+                return {notSaved, {}, {}};
+            }
         }
+    } catch (const HeldRecord& error) {
+        return {held, {}, std::string(error.what()) + "\n"};
     } catch (const FatalError& error) {
         return {failed, {}, std::string(error.what()) + "\n"};
     }

@@ -13,9 +13,11 @@
 //   create              creates what is missing (only root can: files stay root's)
 //   read                prints both records
 //   save SCORE NAME     saves them when SCORE strictly beats the record as it is now
+// Its exit status says how the job went; held: another program held the record past the
+// keeper's patience, and nothing was read or written.
 namespace keeper {
 
-enum Status { done = 0, notSaved = 1, refused = 2, failed = 3 };
+enum Status { done = 0, notSaved = 1, refused = 2, failed = 3, held = 4 };
 
 struct Request {
     enum class Job { Create, Read, Save } job;

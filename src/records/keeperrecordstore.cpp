@@ -2,10 +2,13 @@
 #include "records/keeperrecordstore.h"
 
 #include "base/fatalerror.h"
+#include "platform/waitscope.h"
 #include "records/keeper.h"
 #include "records/recordfiles.h"
 
 #include <cerrno>
+#include <chrono>
+#include <csignal>
 #include <cstring>
 #include <fcntl.h>
 #include <iostream>
@@ -44,50 +47,65 @@ std::string lastLine(std::string text)
 
 KeeperRecordStore::KeeperRecordStore(std::string keeper, std::string sharedDir,
                                      RecordStore& fallback,
-                                     std::function<void(const std::string&)> notice)
+                                     std::function<void(const std::string&)> notice,
+                                     Waiting* waiting)
     : keeper_(std::move(keeper)), sharedDir_(std::move(sharedDir)), fallback_(fallback),
-      notice_(std::move(notice))
+      notice_(std::move(notice)), waiting_(waiting)
 {
 }
 
-void KeeperRecordStore::fallBack(const std::string& reason)
+void KeeperRecordStore::tell(const std::string& reason)
 {
-    fellBack_ = true;
+    if (told_) return;
+    told_ = true;
     std::cerr << "moltiplix: il record condiviso non si può usare (" << reason
               << "): il record resta nella cartella di chi gioca.\n";
 }
 
+bool KeeperRecordStore::installed()
+{
+    if (::access(keeper_.c_str(), X_OK) == 0) return true;
+    tell(keeper_ + ": " + std::strerror(errno));
+    return false;
+}
+
 std::string KeeperRecordStore::locate()
 {
-    if (!fellBack_ && ::access(keeper_.c_str(), X_OK) != 0)
-        fallBack(keeper_ + ": " + std::strerror(errno));
-    return fellBack_ ? fallback_.locate() : sharedDir_;
+    return installed() ? sharedDir_ : fallback_.locate();
 }
 
 StoredRecord KeeperRecordStore::open()
 {
-    if (!fellBack_) {
-        // Only root can make the files (the package does): a player's keeper just reads.
-        Run run = runKeeper({"read"});
-        if (run.status == keeper::done) {
-            if (const auto record = keeper::decodeRecord(run.out)) return *record;
-            run.err = keeper_ + ": risposta illeggibile";
+    startFellBack_ = true;
+    if (!installed()) return fallback_.open();
+    // Only root can make the files (the package does): a player's keeper just reads.
+    Run run = runKeeper({"read"});
+    if (run.status == keeper::done) {
+        if (const auto record = keeper::decodeRecord(run.out)) {
+            startFellBack_ = false;
+            return *record;
         }
-        fallBack(lastLine(run.err));
-        const std::string own = fallback_.locate();
-        if (notice_)
-            notice_("Il record di questo computer non si può usare:\n" + lastLine(run.err) +
-                    "\n\nIl tuo record resta in " + own);
+        run.err = keeper_ + ": risposta illeggibile";
     }
+    tell(lastLine(run.err));
+    if (notice_)
+        notice_("Il record di questo computer non si può usare:\n" + lastLine(run.err) +
+                "\n\nIl tuo record resta in " + fallback_.locate());
     return fallback_.open();
 }
 
-bool KeeperRecordStore::saveIfBeaten(std::string_view score, std::string_view name)
+SaveOutcome KeeperRecordStore::saveIfBeaten(std::string_view score, std::string_view name)
 {
-    if (fellBack_) return fallback_.saveIfBeaten(score, name);
+    if (!installed()) return fallback_.saveIfBeaten(score, name);
     const Run run = runKeeper({"save", std::string(score), records::savableName(name)});
-    if (run.status == keeper::done) return true;
-    if (run.status == keeper::notSaved) return false;
+    if (run.unfinished || run.status == keeper::held) return SaveOutcome::Held;
+    if (run.status == keeper::done) return SaveOutcome::Saved;
+    if (run.status == keeper::notSaved) return SaveOutcome::NotSaved;
+    // The game started on the player's own record: its save goes there too.
+    if (startFellBack_) {
+        tell(lastLine(run.err));
+        return fallback_.saveIfBeaten(score, name);
+    }
     throw FatalError(run.err.empty() ? "Impossibile salvare il record in " + sharedDir_
                                      : lastLine(run.err));
 }
@@ -117,15 +135,32 @@ KeeperRecordStore::Run KeeperRecordStore::runKeeper(const std::vector<std::strin
     out.closeEnd(1);
     err.closeEnd(1);
 
+    using Clock = std::chrono::steady_clock;
+    const auto giveUp = Clock::now() + std::chrono::milliseconds(keeperPatienceMilliseconds);
+    WaitScope wait(waiting_);
     Run run{keeper::failed, {}, {}};
     pollfd watched[2] = {{out.ends[0], POLLIN, 0}, {err.ends[0], POLLIN, 0}};
     std::string* into[2] = {&run.out, &run.err};
     Pipe* pipes[2] = {&out, &err};
     int open = 2;
-    while (open > 0) {
-        if (::poll(watched, 2, -1) < 0) {
-            if (errno == EINTR) continue;
-            break;
+    int status = 0;
+    pid_t waited = 0;
+    // A keeper that stops (a signal, or a debugger) is not waited for past our patience.
+    while (open > 0 || waited == 0) {
+        if (open == 0) waited = ::waitpid(child, &status, WNOHANG);
+        if (waited < 0 && errno == EINTR) waited = 0;
+        if (waited != 0) break;
+        if (Clock::now() > giveUp) {
+            ::kill(child, SIGKILL);
+            while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
+            }
+            return {keeper::failed, {}, keeper_ + ": non ha risposto in tempo", true};
+        }
+        const int ready = ::poll(watched, 2, open > 0 ? 50 : 5);
+        if (ready < 0 && errno != EINTR) break;
+        if (ready <= 0) {
+            wait.still();
+            continue;
         }
         for (int i = 0; i < 2; ++i) {
             if (watched[i].fd < 0 || watched[i].revents == 0) continue;
@@ -141,16 +176,21 @@ KeeperRecordStore::Run KeeperRecordStore::runKeeper(const std::vector<std::strin
             }
         }
     }
-    int status = 0;
-    pid_t waited = 0;
-    while ((waited = ::waitpid(child, &status, 0)) < 0 && errno == EINTR) {
-    }
-    if (waited < 0) // an unknown end is never taken for a save
-        run.err = keeper_ + ": " + std::strerror(errno);
-    else if (WIFEXITED(status))
+    if (waited <= 0) { // an unknown end is never taken for a save
+        const int error = errno;
+        if (waited == 0) {
+            ::kill(child, SIGKILL);
+            while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
+            }
+        }
+        run.err = keeper_ + ": " + std::strerror(error);
+        run.unfinished = true;
+    } else if (WIFEXITED(status)) {
         run.status = WEXITSTATUS(status);
-    else
+    } else {
         run.err = keeper_ + ": terminato dal segnale " + std::to_string(WTERMSIG(status));
+        run.unfinished = true;
+    }
     if (run.status != keeper::done && run.status != keeper::notSaved && run.err.empty())
         run.err = keeper_ + ": uscito con " + std::to_string(run.status);
     return run;

@@ -5,7 +5,10 @@
 #include "records/recordfiles.h"
 #include "records/recordfolder.h"
 
-LocalRecordStore::LocalRecordStore(RecordDirectory& directory) : directory_(directory) {}
+LocalRecordStore::LocalRecordStore(RecordDirectory& directory, Waiting* waiting)
+    : directory_(directory), waiting_(waiting)
+{
+}
 
 LocalRecordStore::~LocalRecordStore() = default;
 
@@ -19,7 +22,7 @@ std::string LocalRecordStore::locate()
 RecordFolder& LocalRecordStore::folder()
 {
     if (recordDir_.empty()) locate();
-    if (!folder_) folder_ = std::make_unique<RecordFolder>(recordDir_, 0600, 0600);
+    if (!folder_) folder_ = std::make_unique<RecordFolder>(recordDir_, 0600, 0600, waiting_);
     return *folder_;
 }
 
@@ -29,8 +32,15 @@ StoredRecord LocalRecordStore::open()
     return folder().read();
 }
 
-bool LocalRecordStore::saveIfBeaten(std::string_view score, std::string_view name)
+SaveOutcome LocalRecordStore::saveIfBeaten(std::string_view score, std::string_view name)
 {
     folder().createMissing();
-    return folder().saveIfBeaten(score, records::savableName(name)) == RecordFolder::Outcome::Saved;
+    switch (folder().saveIfBeaten(score, records::savableName(name))) {
+    case RecordFolder::Outcome::Saved:
+        return SaveOutcome::Saved;
+    case RecordFolder::Outcome::Held:
+        return SaveOutcome::Held;
+    default:
+        return SaveOutcome::NotSaved;
+    }
 }

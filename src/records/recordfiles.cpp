@@ -4,6 +4,7 @@
 #include "base/numericvalue.h"
 #include "platform/textfile.h"
 #include "records/textcodec.h"
+#include "records/unicodeformat.h"
 
 #include <cstdint>
 
@@ -16,20 +17,27 @@ bool isContinuation(char c)
     return (static_cast<std::uint8_t>(c) & 0xC0) == 0x80;
 }
 
-// C0 controls, DEL, and C1 controls (U+0080..U+009F, written C2 80..C2 9F).
-bool isControlAt(std::string_view text, std::size_t i)
-{
-    const auto c = static_cast<std::uint8_t>(text[i]);
-    if (c < 0x20 || c == 0x7F) return true;
-    return c == 0xC2 && i + 1 < text.size() && static_cast<std::uint8_t>(text[i + 1]) <= 0x9F;
-}
-
 std::size_t characterLength(std::string_view text, std::size_t i)
 {
     std::size_t length = 1;
     while (i + length < text.size() && isContinuation(text[i + length]))
         ++length;
     return length;
+}
+
+// The code point of the character of valid UTF-8 at i.
+char32_t codeAt(std::string_view text, std::size_t i, std::size_t length)
+{
+    static constexpr std::uint8_t leadBits[] = {0, 0x7F, 0x1F, 0x0F, 0x07};
+    char32_t code = static_cast<std::uint8_t>(text[i]) & leadBits[length];
+    for (std::size_t k = 1; k < length; ++k)
+        code = (code << 6) | (static_cast<std::uint8_t>(text[i + k]) & 0x3F);
+    return code;
+}
+
+bool isHiddenAt(std::string_view text, std::size_t i, std::size_t length)
+{
+    return isHiddenInNames(codeAt(text, i, length));
 }
 
 } // namespace
@@ -86,12 +94,20 @@ bool isSavableScore(std::string_view score)
     return value <= highestScore;
 }
 
+bool isHiddenInNames(char32_t code)
+{
+    const bool control = code < 0x20 || (code >= 0x7F && code <= 0x9F);
+    const bool lineOrParagraphSeparator = code == 0x2028 || code == 0x2029;
+    return control || lineOrParagraphSeparator || isFormatCharacter(code);
+}
+
 bool isSavableName(std::string_view name)
 {
     if (!isValidUtf8(name)) return false;
     std::size_t characters = 0;
-    for (std::size_t i = 0; i < name.size(); i += characterLength(name, i)) {
-        if (isControlAt(name, i) || ++characters > longestName) return false;
+    for (std::size_t i = 0, length = 0; i < name.size(); i += length) {
+        length = characterLength(name, i);
+        if (isHiddenAt(name, i, length) || ++characters > longestName) return false;
     }
     return true;
 }
@@ -103,7 +119,7 @@ std::string savableName(std::string_view typed)
     std::size_t characters = 0;
     for (std::size_t i = 0; i < name.size() && characters < longestName;) {
         const std::size_t length = characterLength(name, i);
-        if (!isControlAt(name, i)) {
+        if (!isHiddenAt(name, i, length)) {
             kept.append(name, i, length);
             ++characters;
         }

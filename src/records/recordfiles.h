@@ -44,9 +44,13 @@ bool recordBeaten(std::string_view recordCaption, std::string_view scoreCaption)
 
 // A score as saved: decimal digits only, 0 to highestScore.
 bool isSavableScore(std::string_view score);
-// A name as saved: valid UTF-8, at most longestName characters, no control character.
+// What a name never holds: control characters (Cc), format characters (Cf) and the line
+// and paragraph separators (Zl, Zp). Each would break, hide or turn around what a label
+// shows of the name, or make an invisible one.
+bool isHiddenInNames(char32_t code);
+// A name as saved: valid UTF-8, at most longestName characters, none hidden in names.
 bool isSavableName(std::string_view name);
-// The typed name made savable: control characters dropped, cut to longestName.
+// The typed name made savable: characters hidden in names dropped, cut to longestName.
 std::string savableName(std::string_view name);
 
 } // namespace records

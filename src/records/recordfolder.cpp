@@ -2,6 +2,7 @@
 #include "records/recordfolder.h"
 
 #include "base/fatalerror.h"
+#include "platform/waitscope.h"
 #include "records/recordfiles.h"
 
 #include <cerrno>
@@ -17,9 +18,12 @@ namespace {
 constexpr std::string_view lockName = "tavrec.lock";
 constexpr std::string_view scoreSpare = "tavrec.txt.new";
 constexpr std::string_view nameSpare = "ntavrec.txt.new";
-constexpr std::string_view commitMark = "tavrec.commit";
-// A game that holds the lock longer than this is stuck, or someone holds it on purpose.
-constexpr auto lockPatience = std::chrono::seconds(10);
+// Older keepers marked a commit with a file of this name, which was the saver's own.
+constexpr std::string_view oldCommitMark = "tavrec.commit";
+// What the lock file holds while the spares hold a committed save.
+constexpr std::string_view committed = "1";
+constexpr auto lockPatience = std::chrono::milliseconds(RecordFolder::lockPatienceMilliseconds);
+constexpr auto lockRetry = std::chrono::milliseconds(20);
 
 std::string text(std::string_view s)
 {
@@ -50,6 +54,15 @@ void reserveRoom(int fd, std::size_t bytes, const std::string& path)
 #endif
 }
 
+// A spare's line without its line end.
+std::string spareLine(int fd, const std::string& path)
+{
+    std::string line = readOpenFile(fd, records::readLimit, path);
+    while (!line.empty() && (line.back() == '\n' || line.back() == '\r'))
+        line.pop_back();
+    return line;
+}
+
 bool isFrozen(int error)
 {
     return error == EACCES || error == EPERM || error == EROFS;
@@ -57,8 +70,8 @@ bool isFrozen(int error)
 
 } // namespace
 
-RecordFolder::RecordFolder(std::string path, mode_t recordMode, mode_t memberMode)
-    : path_(std::move(path)), recordMode_(recordMode), memberMode_(memberMode)
+RecordFolder::RecordFolder(std::string path, mode_t recordMode, mode_t memberMode, Waiting* waiting)
+    : path_(std::move(path)), recordMode_(recordMode), memberMode_(memberMode), waiting_(waiting)
 {
     directory_ = FileDescriptor(::open(path_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (!directory_.valid()) failOnFile("Impossibile aprire la cartella dei record", path_, errno);
@@ -66,8 +79,9 @@ RecordFolder::RecordFolder(std::string path, mode_t recordMode, mode_t memberMod
     if (::fstat(directory_.get(), &info) != 0)
         failOnFile("Impossibile aprire la cartella dei record", path_, errno);
     owner_ = info.st_uid;
-    // Anyone could swap files in such a directory under the keeper's feet.
-    if ((info.st_mode & S_IWOTH) && !(info.st_mode & S_ISVTX))
+    // Anyone could plant files in such a directory; a sticky bit only keeps them from
+    // removing others' files, not from making the ones the keeper would trust.
+    if (info.st_mode & S_IWOTH)
         throw FatalError("La cartella dei record " + path_ + " è scrivibile da chiunque.");
 }
 
@@ -137,37 +151,51 @@ FileDescriptor RecordFolder::lock()
     struct flock whole {};
     whole.l_type = F_WRLCK;
     whole.l_whence = SEEK_SET;
+    WaitScope wait(waiting_);
     const auto giveUp = std::chrono::steady_clock::now() + lockPatience;
     while (::fcntl(held.get(), F_SETLK, &whole) != 0) {
         if (errno != EACCES && errno != EAGAIN && errno != EINTR)
             failOnFile("Impossibile bloccare il file dei record", pathOf(lockName), errno);
         if (std::chrono::steady_clock::now() > giveUp)
-            throw FatalError("Il record in " + path_ + " è occupato da troppo tempo.");
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            throw HeldRecord("Il record in " + path_ + " è occupato da troppo tempo.");
+        wait.still();
+        std::this_thread::sleep_for(lockRetry);
     }
-    finishOrForgetCutSave();
+    finishOrForgetCutSave(held.get());
     return held;
 }
 
-void RecordFolder::finishOrForgetCutSave()
+// Both spares were whole and flushed before the mark was set; without it they may be
+// half-written, and are ignored.
+void RecordFolder::finishOrForgetCutSave(int lockFile)
 {
-    const std::string mark = text(commitMark);
+    const std::string oldMark = text(oldCommitMark);
     struct stat info {};
-    if (::fstatat(directory_.get(), mark.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0) {
-        // Both spares were whole and flushed before the mark was made; anything but the
-        // plain file a save makes is no mark, and the spares may be half-written.
-        if (!S_ISREG(info.st_mode))
-            throw FatalError("Il file dei record " + pathOf(commitMark) +
-                             " non è un file normale.");
+    const bool oldMarked =
+        ::fstatat(directory_.get(), oldMark.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0;
+    // Anything but the plain file an old save made is no mark.
+    if (oldMarked && !S_ISREG(info.st_mode))
+        throw FatalError("Il file dei record " + pathOf(oldCommitMark) + " non è un file normale.");
+    // An old save always wrote its score before its mark: a mark over no score was planted.
+    const bool plantedMark =
+        oldMarked && !records::isSavableScore(
+                         spareLine(openMember(scoreSpare, O_RDONLY).get(), pathOf(scoreSpare)));
+    if (plantedMark) {
+        if (::unlinkat(directory_.get(), oldMark.c_str(), 0) != 0)
+            failOnFile("Impossibile scrivere il file dei record", pathOf(oldCommitMark), errno);
+    } else if (oldMarked || !readOpenFile(lockFile, 1, pathOf(lockName)).empty()) {
         for (auto [spare, record] : {std::pair{scoreSpare, records::scoreFileName},
                                      std::pair{nameSpare, records::nameFileName}}) {
             const std::string line =
                 readOpenFile(openMember(spare, O_RDONLY).get(), records::readLimit, pathOf(spare));
             rewriteOpenFile(openMember(record, O_RDWR).get(), line, pathOf(record));
         }
-        if (::unlinkat(directory_.get(), mark.c_str(), 0) != 0)
-            failOnFile("Impossibile scrivere il file dei record", pathOf(commitMark), errno);
-        flushDirectory();
+        rewriteOpenFile(lockFile, "", pathOf(lockName));
+        if (oldMarked) {
+            if (::unlinkat(directory_.get(), oldMark.c_str(), 0) != 0)
+                failOnFile("Impossibile scrivere il file dei record", pathOf(oldCommitMark), errno);
+            flushDirectory();
+        }
     }
 
     const int listed = ::openat(directory_.get(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -183,9 +211,8 @@ void RecordFolder::finishOrForgetCutSave()
     ::closedir(listing);
 }
 
-StoredRecord RecordFolder::read()
+StoredRecord RecordFolder::readRecord() const
 {
-    const FileDescriptor held = lock();
     StoredRecord record;
     for (auto [name, into] : {std::pair{records::scoreFileName, &record.score},
                               std::pair{records::nameFileName, &record.name}}) {
@@ -195,9 +222,20 @@ StoredRecord RecordFolder::read()
     return record;
 }
 
-RecordFolder::Outcome RecordFolder::saveIfBeaten(std::string_view score, std::string_view name)
+StoredRecord RecordFolder::read()
 {
     const FileDescriptor held = lock();
+    return readRecord();
+}
+
+RecordFolder::Outcome RecordFolder::saveIfBeaten(std::string_view score, std::string_view name)
+{
+    FileDescriptor held;
+    try {
+        held = lock();
+    } catch (const HeldRecord&) {
+        return Outcome::Held;
+    }
     FileDescriptor records[2];
     const std::string_view recordNames[2] = {records::scoreFileName, records::nameFileName};
     for (int i = 0; i < 2; ++i) {
@@ -217,29 +255,44 @@ RecordFolder::Outcome RecordFolder::saveIfBeaten(std::string_view score, std::st
         readOpenFile(records[0].get(), records::readLimit + 3, pathOf(recordNames[0])));
     if (!records::recordBeaten(current, score)) return Outcome::NotBeaten;
 
-    const std::string lines[2] = {text(score) + text(records::lineEnd),
-                                  text(name) + text(records::lineEnd)};
+    commit(held.get(), records,
+           {text(score) + text(records::lineEnd), text(name) + text(records::lineEnd)});
+    return Outcome::Saved;
+}
+
+void RecordFolder::handOver(const std::function<bool(const StoredRecord&)>& take)
+{
+    const FileDescriptor held = lock();
+    StoredRecord record = readRecord();
+    for (std::string* line : {&record.score, &record.name}) {
+        while (!line->empty() && (line->back() == '\n' || line->back() == '\r'))
+            line->pop_back();
+    }
+    if (!take(record)) return;
+    const FileDescriptor records[2] = {openMember(records::scoreFileName, O_RDWR),
+                                       openMember(records::nameFileName, O_RDWR)};
+    commit(held.get(), records, {std::string(), std::string()});
+}
+
+// The lines go to the flushed spares first, then the lock file is marked, and only then
+// are the record files rewritten: a kill at any moment leaves the old pair, or a mark the
+// next holder of the lock finishes from the spares. The mark is in the lock file, made at
+// install, so a save never makes a file of the player who runs it.
+void RecordFolder::commit(int lockFile, const FileDescriptor (&records)[2],
+                          const std::string (&lines)[2])
+{
+    const std::string_view recordNames[2] = {records::scoreFileName, records::nameFileName};
     const std::string_view spares[2] = {scoreSpare, nameSpare};
     for (int i = 0; i < 2; ++i) {
         rewriteOpenFile(openMember(spares[i], O_RDWR).get(), lines[i], pathOf(spares[i]));
         reserveRoom(records[i].get(), lines[i].size(), pathOf(recordNames[i]));
     }
+    rewriteOpenFile(lockFile, committed, pathOf(lockName));
 
-    const std::string mark = text(commitMark);
-    FileDescriptor marked(::openat(directory_.get(), mark.c_str(),
-                                   O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
-    if (!marked.valid())
-        failOnFile("Impossibile scrivere il file dei record", pathOf(commitMark), errno);
-    flushDirectory();
-
-    // From here on the new pair is the record: a kill is finished by the next game. The
-    // two files are rewritten back to back, score first, and flushed after.
+    // The two files are rewritten back to back, score first, and flushed after.
     for (int i = 0; i < 2; ++i)
         rewriteOpenFile(records[i].get(), lines[i], pathOf(recordNames[i]), false);
     for (int i = 0; i < 2; ++i)
         flushOpenFile(records[i].get(), pathOf(recordNames[i]));
-    if (::unlinkat(directory_.get(), mark.c_str(), 0) != 0)
-        failOnFile("Impossibile scrivere il file dei record", pathOf(commitMark), errno);
-    flushDirectory();
-    return Outcome::Saved;
+    rewriteOpenFile(lockFile, "", pathOf(lockName));
 }

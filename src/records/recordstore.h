@@ -10,6 +10,13 @@ struct StoredRecord {
     std::string name;
 };
 
+// What became of a save.
+enum class SaveOutcome {
+    Saved,    // the record was written
+    NotSaved, // the record, read again, was not beaten, or it is frozen
+    Held,     // another program held the record past our patience: nothing was written
+};
+
 // Where the machine's best score is kept, and the only way the game reads or saves it.
 // Every failure the game can't go on after is a FatalError naming the path.
 class RecordStore {
@@ -21,6 +28,6 @@ public:
     // Creates whichever of the two files is missing, empty, then reads both.
     virtual StoredRecord open() = 0;
     // Saves score and name only when score strictly beats the record as it is now, read
-    // again under a lock that other games respect. True when the record was written.
-    virtual bool saveIfBeaten(std::string_view score, std::string_view name) = 0;
+    // again under a lock that other games respect.
+    virtual SaveOutcome saveIfBeaten(std::string_view score, std::string_view name) = 0;
 };

@@ -207,14 +207,14 @@ StoredRecord WindowsRecordStore::open()
     return {readRecordFile(files[0]), readRecordFile(files[1])};
 }
 
-bool WindowsRecordStore::saveIfBeaten(std::string_view score, std::string_view name)
+SaveOutcome WindowsRecordStore::saveIfBeaten(std::string_view score, std::string_view name)
 {
     const RecordLock lock(recordDir_);
     finishOrForgetCutSave(recordDir_);
     const auto files = recordFiles(recordDir_);
-    if (!records::recordBeaten(readRecordFile(files[0]), score)) return false;
+    if (!records::recordBeaten(readRecordFile(files[0]), score)) return SaveOutcome::NotSaved;
     // Made read-only (Properties, or attrib +R) to freeze the record.
-    if (readOnlyFileAt(files[0]) || readOnlyFileAt(files[1])) return false;
+    if (readOnlyFileAt(files[0]) || readOnlyFileAt(files[1])) return SaveOutcome::NotSaved;
     const std::string lines[2] = {utf8ToAnsi(score) + std::string(records::lineEnd),
                                   utf8ToAnsi(records::savableName(name)) +
                                       std::string(records::lineEnd)};
@@ -228,7 +228,7 @@ bool WindowsRecordStore::saveIfBeaten(std::string_view score, std::string_view n
         replaceFile(files[i], lines[i]);
     removeFile(recordDir_ + std::string(commitMarkName));
     forgetSpares(recordDir_);
-    return true;
+    return SaveOutcome::Saved;
 }
 
 std::vector<std::string> windowsRecordDirectories()

@@ -18,7 +18,7 @@ public:
 
     std::string locate() override;
     StoredRecord open() override;
-    bool saveIfBeaten(std::string_view score, std::string_view name) override;
+    SaveOutcome saveIfBeaten(std::string_view score, std::string_view name) override;
 
 private:
     std::vector<std::string> candidates_;

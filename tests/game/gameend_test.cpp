@@ -22,8 +22,12 @@ const RecordCase recordCases[] = {
     {"NoneAndNoName", "", "", "", 1, "1\r\n", "\r\n"},
     {"NotANumber", "tanti\r\n", "Bruno\r\n", "Anna", 1, "1\r\n", "Anna\r\n"},
     {"NotBeaten", "50\r\n", "Bruno\r\n", "Anna", 0, "50\r\n", "Bruno\r\n"},
-    // A pasted line break is not saved.
+    // A pasted line break is not saved, nor what would cut (U+2028) or turn (U+202E) the
+    // label's line; a name of nothing but a zero-width space is no name.
     {"LineBreakInName", "0\r\n", "Bruno\r\n", "Anna\r\nBruno", 1, "1\r\n", "AnnaBruno\r\n"},
+    {"FormatCharactersInName", "0\r\n", "Bruno\r\n", "An\u2028na\u202EB\u2029runo", 1, "1\r\n",
+     "AnnaBruno\r\n"},
+    {"InvisibleName", "", "", "\u200B", 1, "1\r\n", "\r\n"},
 };
 
 // Test names and failures show the case by its name, not its bytes.
@@ -81,6 +85,9 @@ TEST_P(GameEnd, OnlyABetterScoreIsSavedAndPraisedAndTheGameEndsOnce)
         EXPECT_EQ(dialogs.shown()[3].title, "Data 07/12/2026 10:30:00");
     }
     EXPECT_EQ(recordFiles(), std::string(c.savedScore) + c.savedName);
+    if (std::string(c.savedScore) != c.storedScore) {
+        EXPECT_EQ(caption(Control::lblnome1) + "\r\n", c.savedName) << "shown as saved";
+    }
 }
 
 std::string caseName(const ::testing::TestParamInfo<GameEnd::ParamType>& info)
@@ -91,6 +98,30 @@ std::string caseName(const ::testing::TestParamInfo<GameEnd::ParamType>& info)
 INSTANTIATE_TEST_SUITE_P(, GameEnd,
                          ::testing::Combine(::testing::ValuesIn(recordCases), ::testing::Bool()),
                          caseName);
+
+// Another game saved a better record while this one was played: the record shown at the
+// start is beaten, the record as it is now is not, and only a save that landed is praised.
+class PraiseOnlyWhenSaved : public GameTest, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(PraiseOnlyWhenSaved, NotWhenAnotherGameSavedABetterRecordMeanwhile)
+{
+    const bool timeUp = GetParam();
+    haveRecord("2\r\n", "Bruno\r\n");
+    start();
+    for (int i = 0; i < 3; ++i) {
+        answer("12");
+        nextQuestion();
+    }
+    haveRecord("50\r\n", "Ugo\r\n");
+    if (timeUp)
+        tick(902);
+    else
+        tavola.cmdExit_Click();
+    EXPECT_EQ(form.exitStatus(), 0);
+    EXPECT_EQ(promptsAfterStart().size(), timeUp ? 1u : 0u) << "only the farewell";
+    EXPECT_EQ(recordFiles(), "50\r\nUgo\r\n");
+}
+INSTANTIATE_TEST_SUITE_P(, PraiseOnlyWhenSaved, ::testing::Bool());
 
 TEST_F(GameEndTest, AnUnwritableRecordIsFatalNamesThePathAndKeepsTheOldOne)
 {

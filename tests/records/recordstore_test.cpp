@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/textfile.h"
+#include "records/keeper.h"
 #include "records/keeperrecordstore.h"
+#include "records/recordfolder.h"
 #include "records/store_contract.h"
 #include "support/child_process.h"
 #include "support/game_fixture.h"
@@ -8,6 +10,8 @@
 #include <csignal>
 #include <cstdlib>
 #include <fcntl.h>
+#include <fstream>
+#include <regex>
 #include <sys/resource.h>
 #include <sys/stat.h>
 
@@ -22,15 +26,23 @@ struct PosixKind {
     virtual fs::path folder() const = 0;
     virtual std::unique_ptr<RecordStore> game() = 0;
 
+    // A reader's lock: a save must wait for it as for a writer's.
     std::shared_ptr<FileDescriptor> holdLock() const
     {
         auto held =
             std::make_shared<FileDescriptor>(::open((folder() / "tavrec.lock").c_str(), O_RDWR));
         struct flock whole {};
-        whole.l_type = F_WRLCK;
+        whole.l_type = F_RDLCK;
         EXPECT_EQ(::fcntl(held->get(), F_SETLK, &whole), 0);
         return held;
     }
+    // The mark is the lock file's content: a file made at install, not by the save.
+    void markCommitted() const { writeBytes(folder() / "tavrec.lock", "1"); }
+    bool committed() const { return fs::file_size(folder() / "tavrec.lock") > 0; }
+    // A record file without write permission; the keeper of the tests runs as root, which
+    // only the missing bits stop (an ordinary user's keeper meets a mode it can't write
+    // through in scripts/shared-record-test.sh).
+    void freeze() const { fs::permissions(folder() / "tavrec.txt", fs::perms(0444)); }
 
     struct Saving {
         pid_t game;
@@ -103,9 +115,100 @@ using OwnRecord = StoreContract<LocalKind>;
 TEST_F(KeeperRecord, StaysReadableByEveryPlayerAfterASave)
 {
     kind.game()->open();
-    ASSERT_TRUE(kind.game()->saveIfBeaten("3", "Bea"));
+    ASSERT_EQ(kind.game()->saveIfBeaten("3", "Bea"), SaveOutcome::Saved);
     EXPECT_EQ(fs::status(at("tavrec.txt")).permissions(), fs::perms(0664));
     EXPECT_EQ(fs::status(at("ntavrec.txt")).permissions(), fs::perms(0664));
+}
+
+// Anyone could plant files in such a directory, a commit mark among them; its sticky bit
+// only keeps them from removing what others made.
+TEST_F(KeeperRecord, ADirectoryAnyoneMayWriteIsRefusedStickyOrNot)
+{
+    kind.game()->open();
+    for (const auto mode : {fs::perms(01777), fs::perms(0777), fs::perms(0773)}) {
+        fs::permissions(kind.folder(), mode);
+        EXPECT_THAT(fatalMessage([&] { RecordFolder(kind.folder().string(), 0600, 0600); }),
+                    ::testing::HasSubstr(kind.folder().string()));
+        const int status = std::system(MOLTIPLIX_TEST_KEEPER " read >/dev/null 2>&1");
+        EXPECT_EQ(WEXITSTATUS(status), keeper::failed) << static_cast<int>(mode);
+    }
+    fs::permissions(kind.folder(), fs::perms(0755));
+}
+
+// An old keeper always wrote the spares before its mark file: a mark over spares that hold
+// no score was planted (in a directory someone made writable by all), and finishing it
+// would wipe the record.
+TEST_F(KeeperRecord, AnOldMarkOverSparesWithoutAScoreIsDroppedNotFinished)
+{
+    const auto game = kind.game();
+    game->open();
+    ASSERT_EQ(game->saveIfBeaten("8", "Bea"), SaveOutcome::Saved);
+    for (const std::string spare : {"", "tanti\r\n", "-1\r\n"}) {
+        put("tavrec.txt.new", spare);
+        put("ntavrec.txt.new", "");
+        put("tavrec.commit", "");
+        EXPECT_EQ(readByANewGame(), "8\r\nBea\r\n") << spare;
+        EXPECT_FALSE(fs::exists(at("tavrec.commit"))) << spare;
+    }
+}
+
+// What a save does, as the kernel sees it: both spares flushed before the mark is set in
+// the lock file, the records written only after it, and no file made, so that no file in
+// the shared directory is ever the player's who ran the keeper.
+TEST_F(KeeperRecord, ASaveFlushesItsSparesBeforeTheMarkAndMakesNoFile)
+{
+    kind.game()->open();
+    TempDir traced;
+    const std::string log = traced.file("strace.log");
+    const std::string command =
+        "strace -f -y -qq -o " + log + " -e trace=%file,%desc " MOLTIPLIX_TEST_KEEPER " save 7 Eva";
+    ASSERT_EQ(std::system(command.c_str()), 0) << "strace is installed by scripts/install-deps.sh";
+    ASSERT_EQ(onDisk(), "7\r\nEva\r\n");
+    std::ifstream calls(log);
+    const std::string dir = kind.folder().string() + "/";
+    const auto on = [&](const std::string& file) {
+        return std::regex(R"((\w+)\(\d+<)" + dir + file + R"(>(.*))");
+    };
+    std::vector<std::string> order;
+    for (std::string call; std::getline(calls, call);) {
+        call.erase(0, call.find_first_not_of("0123456789 ")); // the process id, padded
+        EXPECT_EQ(call.find("O_CREAT"), call.npos) << call;
+        for (const std::string syscall : {"rename", "link", "mkdir", "mknod", "unlink"})
+            EXPECT_NE(call.rfind(syscall, 0), 0u) << call;
+        for (const std::string file :
+             {"tavrec.txt.new", "ntavrec.txt.new", "tavrec.lock", "tavrec.txt", "ntavrec.txt"}) {
+            std::smatch match;
+            if (!std::regex_match(call, match, on(file))) continue;
+            const std::string syscall = match[1];
+            if (syscall == "fsync" || syscall == "fdatasync") order.push_back("flush " + file);
+            if (syscall == "pwrite64" || syscall == "write") order.push_back("write " + file);
+        }
+    }
+    const auto at = [&order](const std::string& what) {
+        return std::find(order.begin(), order.end(), what) - order.begin();
+    };
+    const auto mark = at("write tavrec.lock");
+    ASSERT_LT(mark, std::ssize(order)) << "no mark set";
+    for (const std::string spare : {"tavrec.txt.new", "ntavrec.txt.new"}) {
+        EXPECT_LT(at("write " + spare), at("flush " + spare)) << spare;
+        EXPECT_LT(at("flush " + spare), mark) << spare << " not flushed before the mark";
+    }
+    for (const std::string record : {"tavrec.txt", "ntavrec.txt"}) {
+        EXPECT_GT(at("write " + record), mark) << record << " written before the mark";
+        EXPECT_LT(at("flush " + record), std::ssize(order)) << record;
+    }
+}
+
+// The record files are read only as far as a record can reach: a file of some GiB (a
+// sparse one costs no disk) is read in moments, not whole.
+TEST_F(KeeperRecord, AHugeRecordFileIsReadOnlyAsFarAsItsCap)
+{
+    kind.game()->open();
+    for (const std::string file : {"tavrec.txt", "ntavrec.txt"})
+        fs::resize_file(at(file), std::uintmax_t{64} << 30);
+    const StoredRecord record = kind.game()->open();
+    EXPECT_EQ(record.score.size(), 65536u);
+    EXPECT_EQ(record.name.size(), 65536u);
 }
 
 TEST_F(OwnRecord, NewFilesAndTheDirectoryAreThePlayersAlone)
@@ -145,14 +248,38 @@ TEST_F(OwnRecord, NothingButItsOwnPlainFilesIsReadOrFollowed)
     EXPECT_EQ(readBytes(secret), "password\r\n");
 }
 
+// A record file its owner may not write, though it keeps a write bit for others, is frozen
+// as one without any: only a player meets it (root writes through any mode), so the
+// record is saved by "nobody" here.
+TEST(OwnRecordFile, AFileThePlayerMayNotWriteIsFrozenWhateverBitsItKeeps)
+{
+    TempDir dir;
+    ASSERT_EQ(::chown(dir.path().c_str(), 65534, 65534), 0);
+    const int status = inChildProcess(
+        [&] {
+            FixedDirectory own(dir.path().string());
+            LocalRecordStore store(own);
+            store.open();
+            if (store.saveIfBeaten("5", "Bea") != SaveOutcome::Saved) return 1;
+            fs::permissions(dir.path() / "tavrec.txt", fs::perms(0460));
+            const std::string message = fatalMessage([&] {
+                if (store.saveIfBeaten("9", "Eva") != SaveOutcome::NotSaved) ::_exit(2);
+            });
+            if (!message.empty()) return 3;
+            return readBytes(dir.path() / "tavrec.txt") == "5\r\n" ? 0 : 4;
+        },
+        true);
+    EXPECT_EQ(status, 0);
+}
+
 // A record file frozen read-only, or a full disk: nothing is saved, and nothing is lost.
 TEST_F(OwnRecord, AFileThatCannotBeWrittenChangesNothing)
 {
     const auto game = kind.game();
     game->open();
-    ASSERT_TRUE(game->saveIfBeaten("5", "Bea"));
+    ASSERT_EQ(game->saveIfBeaten("5", "Bea"), SaveOutcome::Saved);
     fs::permissions(at("tavrec.txt"), fs::perms(0444));
-    EXPECT_FALSE(game->saveIfBeaten("9", "Eva"));
+    EXPECT_EQ(game->saveIfBeaten("9", "Eva"), SaveOutcome::NotSaved);
     EXPECT_EQ(fs::status(at("tavrec.txt")).permissions(), fs::perms(0444));
     fs::permissions(at("tavrec.txt"), fs::perms(0600));
     const int status = inChildProcess([&] {

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <iostream>
 #include <memory>
 #include <random>
 #include <set>
@@ -17,9 +18,11 @@
 // What every record store promises, whoever keeps the files. A Kind gives folder(), where
 // the files lie; game(), the store of a game just started; holdLock(), the lock held as
 // another game holds it; startSaving(score, name), another game about to save them, whose
-// end(kill) kills it or waits until it has saved. nicolo is how the name "Nicolò" lies on
-// its disk, leftover a temporary that a save of an earlier version left, and files what
-// the folder holds between games.
+// end(kill) kills it or waits until it has saved; freeze(), the record made read-only as
+// its kind of system does it. nicolo is how the name "Nicolò" lies on its disk, leftover a
+// temporary that a save of an earlier version left, and files what the folder holds
+// between games. A kind whose commit mark is not the file "tavrec.commit" gives
+// markCommitted(), which marks the spares as a committed save, and committed().
 template <typename Kind> class StoreContract : public ::testing::Test {
 protected:
     std::filesystem::path at(const std::string& name) const { return kind.folder() / name; }
@@ -34,6 +37,21 @@ protected:
         return record.score + record.name;
     }
 
+    void markCommitted()
+    {
+        if constexpr (requires(Kind & k) { k.markCommitted(); })
+            kind.markCommitted();
+        else
+            put("tavrec.commit", "");
+    }
+    bool committed() const
+    {
+        if constexpr (requires(const Kind& k) { k.committed(); })
+            return kind.committed();
+        else
+            return std::filesystem::exists(at("tavrec.commit"));
+    }
+
     Kind kind;
 };
 TYPED_TEST_SUITE_P(StoreContract);
@@ -44,13 +62,13 @@ TYPED_TEST_P(StoreContract, SavesOnlyWhatStrictlyBeatsTheRecordAsItIsNowAndShows
     EXPECT_EQ(first->open().score + second->open().name, "");
     EXPECT_TRUE(std::filesystem::exists(this->at("tavrec.txt")));
     EXPECT_TRUE(std::filesystem::exists(this->at("ntavrec.txt")));
-    EXPECT_FALSE(first->saveIfBeaten("0", "Zero")) << "no record counts as 0";
-    EXPECT_TRUE(first->saveIfBeaten("9", "Anna"));
+    EXPECT_EQ(first->saveIfBeaten("0", "Zero"), SaveOutcome::NotSaved) << "no record counts as 0";
+    EXPECT_EQ(first->saveIfBeaten("9", "Anna"), SaveOutcome::Saved);
     // The second game read no record at its start.
-    EXPECT_FALSE(second->saveIfBeaten("5", "Bruno"));
-    EXPECT_FALSE(second->saveIfBeaten("9", "Bruno"));
+    EXPECT_EQ(second->saveIfBeaten("5", "Bruno"), SaveOutcome::NotSaved);
+    EXPECT_EQ(second->saveIfBeaten("9", "Bruno"), SaveOutcome::NotSaved);
     EXPECT_EQ(this->onDisk(), "9\r\nAnna\r\n");
-    EXPECT_TRUE(second->saveIfBeaten("10", "Nicolò\r\n\t"));
+    EXPECT_EQ(second->saveIfBeaten("10", "Nicolò\r\n\t"), SaveOutcome::Saved);
     EXPECT_EQ(this->onDisk(), "10\r\n" + TypeParam::nicolo + "\r\n");
     EXPECT_EQ(this->readByANewGame(), "10\r\nNicolò\r\n");
     this->put("tavrec.txt", std::string(100000, '7'));
@@ -60,7 +78,7 @@ TYPED_TEST_P(StoreContract, SavesOnlyWhatStrictlyBeatsTheRecordAsItIsNowAndShows
     this->put("tavrec.txt", mark + "12\r\n");
     this->put("ntavrec.txt", mark + "Nicolò\r\n");
     EXPECT_EQ(this->readByANewGame(), "12\r\nNicolò\r\n");
-    EXPECT_FALSE(this->kind.game()->saveIfBeaten("11", "Anna"));
+    EXPECT_EQ(this->kind.game()->saveIfBeaten("11", "Anna"), SaveOutcome::NotSaved);
     // Carried over without a mark, from Linux (UTF-8) or from an old Windows PC (1252).
     for (const std::string name : {"Nicol\xC3\xB2", "Nicol\xF2"}) {
         this->put("ntavrec.txt", name + "\r\n");
@@ -69,7 +87,8 @@ TYPED_TEST_P(StoreContract, SavesOnlyWhatStrictlyBeatsTheRecordAsItIsNowAndShows
 }
 
 // A save is cut by a kill: before its commit mark the old pair stands, after it the
-// next game finishes the save from the spares.
+// next game finishes the save from the spares. The file "tavrec.commit" is the mark of
+// older versions, still honoured, then removed.
 TYPED_TEST_P(StoreContract, ACutSaveIsFinishedOnlyOnceItsMarkIsThere)
 {
     this->kind.game()->open();
@@ -78,23 +97,50 @@ TYPED_TEST_P(StoreContract, ACutSaveIsFinishedOnlyOnceItsMarkIsThere)
         this->put("ntavrec.txt", "Bea\r\n");
         this->put("tavrec.txt.new", "7\r\n");
         this->put("ntavrec.txt.new", "Eva\r\n");
-        if (marked) this->put("tavrec.commit", "");
     };
     cut(false);
     this->put(TypeParam::leftover, "Old\r\n");
     EXPECT_EQ(this->readByANewGame(), "3\r\nBea\r\n");
     EXPECT_FALSE(std::filesystem::exists(this->at(TypeParam::leftover)));
-    cut(true);
-    EXPECT_EQ(this->readByANewGame(), "7\r\nEva\r\n");
-    EXPECT_EQ(this->onDisk(), "7\r\nEva\r\n");
-    EXPECT_FALSE(std::filesystem::exists(this->at("tavrec.commit")));
+    for (const bool oldMark : {false, true}) {
+        cut(true);
+        if (oldMark)
+            this->put("tavrec.commit", "");
+        else
+            this->markCommitted();
+        EXPECT_EQ(this->readByANewGame(), "7\r\nEva\r\n") << oldMark;
+        EXPECT_EQ(this->onDisk(), "7\r\nEva\r\n") << oldMark;
+        EXPECT_FALSE(this->committed()) << oldMark;
+        EXPECT_FALSE(std::filesystem::exists(this->at("tavrec.commit"))) << oldMark;
+        // Finished once: what the spares hold later is no save.
+        this->put("tavrec.txt", "3\r\n");
+        this->put("ntavrec.txt", "Bea\r\n");
+        EXPECT_EQ(this->readByANewGame(), "3\r\nBea\r\n") << oldMark;
+    }
+}
+
+// A record made read-only is never written, and no save says it was.
+TYPED_TEST_P(StoreContract, AFrozenRecordIsNeitherWrittenNorSaidSaved)
+{
+    const auto game = this->kind.game();
+    game->open();
+    ASSERT_EQ(game->saveIfBeaten("5", "Bea"), SaveOutcome::Saved);
+    if constexpr (requires(TypeParam & k) { k.freeze(); }) {
+        this->kind.freeze();
+    } else {
+        GTEST_SKIP() << "this kind of record can't be frozen yet";
+    }
+    EXPECT_EQ(game->saveIfBeaten("9", "Eva"), SaveOutcome::NotSaved);
+    EXPECT_EQ(this->kind.game()->saveIfBeaten("10", "Ugo"), SaveOutcome::NotSaved);
+    EXPECT_EQ(this->onDisk(), "5\r\nBea\r\n");
+    EXPECT_EQ(this->readByANewGame(), "5\r\nBea\r\n");
 }
 
 TYPED_TEST_P(StoreContract, ANonFileStopsTheSaveNamingItAndLosesNothing)
 {
     const auto game = this->kind.game();
     game->open();
-    ASSERT_TRUE(game->saveIfBeaten("5", "Bea"));
+    ASSERT_EQ(game->saveIfBeaten("5", "Bea"), SaveOutcome::Saved);
     for (const std::string name : {"ntavrec.txt", "ntavrec.txt.new", "tavrec.commit"}) {
         std::filesystem::remove(this->at(name));
         std::filesystem::create_directory(this->at(name));
@@ -103,11 +149,12 @@ TYPED_TEST_P(StoreContract, ANonFileStopsTheSaveNamingItAndLosesNothing)
         std::filesystem::remove(this->at(name));
         if (name != "tavrec.commit") this->put(name, "Bea\r\n"); // as the last save left it
         EXPECT_EQ(this->onDisk(), "5\r\nBea\r\n") << name;
-        EXPECT_FALSE(std::filesystem::exists(this->at("tavrec.commit"))) << "committed first";
+        EXPECT_FALSE(this->committed()) << "committed first";
     }
 }
 
-// Another game holds the lock while it saves a better record.
+// Another game holds the lock while it saves a better record, or only reads: a save takes
+// the lock whole, so it waits for readers too.
 TYPED_TEST_P(StoreContract, ASaveWaitsForTheLockAndComparesWithWhatWasSavedMeanwhile)
 {
     this->kind.game()->open();
@@ -125,6 +172,7 @@ TYPED_TEST_P(StoreContract, ASaveWaitsForTheLockAndComparesWithWhatWasSavedMeanw
 REGISTER_TYPED_TEST_SUITE_P(StoreContract,
                             SavesOnlyWhatStrictlyBeatsTheRecordAsItIsNowAndShowsItRaw,
                             ACutSaveIsFinishedOnlyOnceItsMarkIsThere,
+                            AFrozenRecordIsNeitherWrittenNorSaidSaved,
                             ANonFileStopsTheSaveNamingItAndLosesNothing,
                             ASaveWaitsForTheLockAndComparesWithWhatWasSavedMeanwhile);
 
@@ -166,13 +214,15 @@ TYPED_TEST_P(KilledSave, AGameKilledWhileSavingLeavesTheOldPairOrTheNew)
         const std::string saved =
             std::to_string(11 + round) + "\r\nNuovo" + std::to_string(round) + "\r\n";
         if (const std::string now = this->onDisk(); now != old && now != saved) {
-            EXPECT_TRUE(std::filesystem::exists(this->at("tavrec.commit"))) << now;
+            EXPECT_TRUE(this->committed()) << now;
         }
         const std::string pair = this->readByANewGame();
         oldPairs += pair == old;
         newPairs += pair == saved;
         ASSERT_EQ(oldPairs + newPairs, round) << pair;
     }
+    std::cout << "killed saves: old pair " << oldPairs << ", new pair " << newPairs
+              << ", mixed 0\n"; // the figures the design notes quote
     EXPECT_GT(oldPairs, 0) << "no kill landed before the save was committed";
     EXPECT_GT(newPairs, 0) << "no kill landed after the save was committed";
     // Nor is anything else left in the folder (the Windows directory, often) for good.

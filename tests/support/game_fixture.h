@@ -26,6 +26,22 @@ private:
     std::string path_;
 };
 
+// The store a game uses: the player's own by default, or any other a test puts in.
+class StoreInUse : public RecordStore {
+public:
+    explicit StoreInUse(RecordStore& store) : store_(&store) {}
+    void use(RecordStore& store) { store_ = &store; }
+    std::string locate() override { return store_->locate(); }
+    StoredRecord open() override { return store_->open(); }
+    SaveOutcome saveIfBeaten(std::string_view score, std::string_view name) override
+    {
+        return store_->saveIfBeaten(score, name);
+    }
+
+private:
+    RecordStore* store_;
+};
+
 // A whole game on the headless window, with its records in a temporary directory.
 class GameTest : public ::testing::Test {
 protected:
@@ -98,5 +114,6 @@ protected:
     FixedDirectory directory{records.path().string()};
     LocalRecordStore store{directory};
 #endif
-    Tavola tavola{form, dialogs, random, clock, store};
+    StoreInUse storeInUse{store};
+    Tavola tavola{form, dialogs, random, clock, storeInUse};
 };

@@ -122,3 +122,15 @@ void HeadlessForm::endProgram(int status)
     exitStatus_ = status;
     timerEnabled_ = false;
 }
+
+void HeadlessForm::stillWaiting()
+{
+    if (!waiting_) ++waits_;
+    waiting_ = true;
+    if (whileWaiting_) whileWaiting_();
+}
+
+void HeadlessForm::doneWaiting()
+{
+    waiting_ = false;
+}

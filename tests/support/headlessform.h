@@ -3,14 +3,17 @@
 
 #include "base/controls.h"
 #include "platform/form.h"
+#include "platform/waiting.h"
 
 #include <array>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
 
-// A window without a display: captions are plain text, painting is recorded.
-class HeadlessForm : public Form {
+// A window without a display: captions are plain text, painting is recorded, and so are
+// waits; a test can act while the game waits, as another program would.
+class HeadlessForm : public Form, public Waiting {
 public:
     struct Box {
         int x1, y1, x2, y2;
@@ -42,6 +45,13 @@ public:
     void unload() override;
     void show() override;
     void endProgram(int status) override;
+    void stillWaiting() override;
+    void doneWaiting() override;
+
+    // Runs on every turn of a wait.
+    void whileWaiting(std::function<void()> action) { whileWaiting_ = std::move(action); }
+    bool waiting() const { return waiting_; }
+    int waits() const { return waits_; }
 
     bool enabled(Control control) const;
     const std::string& spokenName(Control control) const;
@@ -77,4 +87,7 @@ private:
     bool visible_ = false;
     int loads_ = 0;
     std::optional<int> exitStatus_;
+    std::function<void()> whileWaiting_;
+    bool waiting_ = false;
+    int waits_ = 0;
 };

@@ -247,6 +247,20 @@ void QtForm::show()
         QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents, 20);
 }
 
+void QtForm::stillWaiting()
+{
+    if (!busy_) QApplication::setOverrideCursor(Qt::WaitCursor);
+    busy_ = true;
+    // Paints and timer ticks go on; clicks and keys wait for the wait to end.
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
+void QtForm::doneWaiting()
+{
+    if (busy_) QApplication::restoreOverrideCursor();
+    busy_ = false;
+}
+
 void QtForm::endProgram(int status)
 {
     if (timer_) timer_->stop();

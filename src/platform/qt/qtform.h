@@ -4,6 +4,7 @@
 #include "base/controls.h"
 #include "platform/form.h"
 #include "platform/formlayout.h"
+#include "platform/waiting.h"
 
 #include <QMainWindow>
 
@@ -19,7 +20,8 @@ class QTimer;
 
 // The game window on a real display: its controls are built from the layout table, its
 // events are handed to the game, and whatever the game asks of a window is done here.
-class QtForm : public QMainWindow, public Form {
+// While the game waits for the record it keeps painting under a busy pointer.
+class QtForm : public QMainWindow, public Form, public Waiting {
     Q_OBJECT
 
 public:
@@ -56,6 +58,9 @@ public:
     void show() override;
     void endProgram(int status) override;
 
+    void stillWaiting() override;
+    void doneWaiting() override;
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void changeEvent(QEvent* event) override;
@@ -87,6 +92,7 @@ private:
     QTimer* timer_ = nullptr;
     bool loaded_ = false;
     FormLayout layout_;
+    bool busy_ = false;
     Controls controls_;
     std::array<std::string, controlCount> spokenNames_;
     std::array<std::string, controlCount> spokenDescriptions_;

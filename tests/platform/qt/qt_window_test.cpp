@@ -5,6 +5,8 @@
 
 #include <QAccessible>
 #include <QAccessibleInterface>
+#include <QApplication>
+#include <QCursor>
 #include <QFontInfo>
 #include <QScreen>
 
@@ -81,4 +83,22 @@ TEST_F(WindowTest, EveryControlHasOneNameThatSaysWhatItShowsAndCanBeReadOnDemand
     EXPECT_EQ(accessibleName(window.control(Control::lblScore1)), "Risposte errate: 1");
     EXPECT_EQ(accessibleName(window.control(Control::Label6)), "Risposte esatte");
     EXPECT_EQ(accessibleName(window.control(Control::lblconto)), "Tempo restante: 00:15:00");
+}
+
+// While the game waits for the record the window goes on painting and running its timer,
+// under a busy pointer that is the window's own again once the wait is over.
+TEST_F(WindowTest, AWaitKeepsTheWindowAliveUnderABusyPointer)
+{
+    window.load(formLayout);
+    window.show();
+    bool ran = false;
+    QMetaObject::invokeMethod(
+        &window, [&ran] { ran = true; }, Qt::QueuedConnection);
+    window.stillWaiting();
+    window.stillWaiting();
+    EXPECT_TRUE(ran) << "events go on while the game waits";
+    ASSERT_NE(QApplication::overrideCursor(), nullptr);
+    EXPECT_EQ(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
+    window.doneWaiting();
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr) << "the pointer is the window's again";
 }

@@ -143,11 +143,11 @@ TEST(WindowsRecordStore, AReadOnlyRecordFileIsNeverReplaced)
     WindowsKind kind;
     const auto game = kind.game();
     game->open();
-    ASSERT_TRUE(game->saveIfBeaten("5", "Bea"));
+    ASSERT_EQ(game->saveIfBeaten("5", "Bea"), SaveOutcome::Saved);
     for (const char* name : {"tavrec.txt", "ntavrec.txt"}) {
         const std::wstring path = (kind.folder() / name).wstring();
         SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_READONLY);
-        EXPECT_FALSE(game->saveIfBeaten("9", "Eva")) << name;
+        EXPECT_EQ(game->saveIfBeaten("9", "Eva"), SaveOutcome::NotSaved) << name;
         SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
         EXPECT_EQ(game->open().name, "Bea\r\n") << name;
     }
