@@ -20,10 +20,11 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
     });
     SeededRandom random;
     Win32Clock clock;
-    std::vector<std::string> directories;
+    std::vector<RecordPlace> directories;
     window.run([&] { directories = windowsRecordDirectories(); });
-    WindowsRecordStore records(std::move(directories),
-                               [&dialogs](const std::string& notice) { dialogs.message(notice); });
+    WindowsRecordStore records(std::move(directories), [&dialogs](const std::string& notice) {
+        dialogs.message(notice);
+    });
     Tavola tavola(window, dialogs, random, clock, records);
     window.setEvents(&tavola);
     window.run([&] { tavola.launch(); });

@@ -293,6 +293,6 @@ protected:
     std::optional<int> exitStatus;
     Win32TavolaWindow window{GetModuleHandleW(nullptr),
                              [this](int status) { exitStatus = status; }};
-    WindowsRecordStore store{{records.path().string()}, {}};
+    WindowsRecordStore store{{{records.path().string()}}, {}};
     Tavola tavola{window, dialogs, random, clock, store};
 };
