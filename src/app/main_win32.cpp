@@ -4,6 +4,7 @@
 #include "platform/win32/win32clock.h"
 #include "platform/win32/win32dialogs.h"
 #include "platform/win32/win32tavolawindow.h"
+#include "platform/win32/windowspendingsave.h"
 #include "platform/win32/windowsrecordstore.h"
 
 #include <objbase.h>
@@ -22,9 +23,13 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
     Win32Clock clock;
     std::vector<RecordPlace> directories;
     window.run([&] { directories = windowsRecordDirectories(); });
-    WindowsRecordStore records(std::move(directories), [&dialogs](const std::string& notice) {
-        dialogs.message(notice);
-    });
+    WindowsRecordStore shared(std::move(directories),
+                              [&dialogs](const std::string& notice) { dialogs.message(notice); });
+    // Keeping waits out another game of this player handing its kept save on.
+    WindowsPendingSave pending(pendingSaveDirectory(), nullptr, 2 * recordPatience);
+    // The portable PendingRecordStore(shared, pending) goes here: a Held save is then kept
+    // aside and handed on at the next use of the record.
+    RecordStore& records = shared;
     Tavola tavola(window, dialogs, random, clock, records);
     window.setEvents(&tavola);
     window.run([&] { tavola.launch(); });

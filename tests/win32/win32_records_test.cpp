@@ -3,6 +3,7 @@
 #include "platform/waiting.h"
 #include "platform/win32/systemdir.h"
 #include "platform/win32/textfile_win32.h"
+#include "platform/win32/windowspendingsave.h"
 #include "platform/win32/windowsrecordstore.h"
 #include "records/store_contract.h"
 
@@ -281,8 +282,9 @@ std::string pairIn(const fs::path& folder)
 
 // Another program holds the shared record past the game's patience, as a stopped game, a
 // scan or any player's program can: the lock file's lock, or a file open without sharing.
-// The game's start shows the player's own record that once, its end is told the save was
-// Held, and nothing is written until the holder is gone.
+// The game's start shows the player's own record that once, its end keeps the score
+// (Held, then kept aside), and nothing is written until the holder is gone; then the next
+// use of the record hands the kept save on.
 TEST(WindowsRecordStore, ARecordHeldByAnotherProgramLosesNoSave)
 {
     const std::chrono::milliseconds patience = 1s;
@@ -301,6 +303,7 @@ TEST(WindowsRecordStore, ARecordHeldByAnotherProgramLosesNoSave)
         WindowsRecordStore store(
             {{shared.path().string(), true}, {own.path().string()}},
             [&](const std::string& notice) { notices += notice + "\n"; }, &waiting, patience);
+        WindowsPendingSave pending((own.path() / "pending").string(), &waiting, 2 * patience);
         const std::string sharedDir = store.locate();
         {
             Child holder(
@@ -316,6 +319,7 @@ TEST(WindowsRecordStore, ARecordHeldByAnotherProgramLosesNoSave)
             EXPECT_GE(waiting.still, 2);
             EXPECT_EQ(waiting.done, 1);
             EXPECT_FALSE(waiting.afterDone);
+            if (outcome == SaveOutcome::Held) pending.keep("5", "Bea");
             EXPECT_EQ(store.open().score, "") << "the player's own record, for this start";
             store.open();
             EXPECT_EQ(notices.find(sharedDir), notices.rfind(sharedDir)) << "told once";
@@ -323,11 +327,89 @@ TEST(WindowsRecordStore, ARecordHeldByAnotherProgramLosesNoSave)
         }
         EXPECT_EQ(pairIn(shared.path()), "3\r\nUgo\r\n") << "nothing written while held";
         EXPECT_EQ(fs::file_size(shared.path() / "tavrec.lck"), 0u) << "nothing committed";
-        EXPECT_EQ(store.saveIfBeaten("5", "Bea"), SaveOutcome::Saved);
+        pending.sendWith([&](std::string_view score, std::string_view name) {
+            return store.saveIfBeaten(score, name);
+        });
         EXPECT_EQ(pairIn(shared.path()), "5\r\nBea\r\n");
         const StoredRecord now = store.open();
         EXPECT_EQ(now.score + now.name, "5\r\nBea\r\n") << "the shared record again";
+        int sent = 0;
+        pending.sendWith([&](std::string_view, std::string_view) {
+            ++sent;
+            return SaveOutcome::Saved;
+        });
+        EXPECT_EQ(sent, 0) << "handed on once";
     }
+}
+
+namespace {
+
+// Whether a game could take the lock of the folder's lock file now.
+bool lockable(const fs::path& folder)
+{
+    const HANDLE file =
+        CreateFileW((folder / "tavrec.lck").wstring().c_str(), GENERIC_READ | GENERIC_WRITE,
+                    FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+    OVERLAPPED whole{};
+    const bool locked =
+        file != INVALID_HANDLE_VALUE &&
+        LockFileEx(file, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &whole);
+    if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
+    return locked;
+}
+
+} // namespace
+
+TEST(WindowsPendingSave, KeepsTheBestOfTwoUntilItIsHandedOnUnderItsLock)
+{
+    TempDir own;
+    const fs::path folder = own.path() / "pending";
+    WindowsPendingSave pending(folder.string(), nullptr, 1s);
+    std::vector<std::string> sent;
+    SaveOutcome answer = SaveOutcome::Held;
+    const auto send = [&](std::string_view score, std::string_view name) {
+        sent.push_back(std::string(score) + "|" + std::string(name));
+        EXPECT_FALSE(lockable(folder)) << "sent under the pending save's lock";
+        return answer;
+    };
+    pending.sendWith(send);
+    EXPECT_TRUE(sent.empty()) << "nothing kept yet";
+    pending.keep("5", "Bea");
+    pending.keep("3", "Ugo");
+    pending.keep("5", "Eva");
+    pending.sendWith(send);
+    pending.sendWith(send);
+    EXPECT_EQ(sent, (std::vector<std::string>{"5|Bea", "5|Bea"})) << "kept while Held";
+    // Beyond the code page the shared record is written in, still whole here.
+    pending.keep("7", "Nicolò 😀\t");
+    answer = SaveOutcome::NotSaved;
+    pending.sendWith(send);
+    pending.sendWith(send);
+    EXPECT_EQ(sent.back(), "7|Nicolò 😀");
+    EXPECT_EQ(sent.size(), 3u) << "forgotten once not saved: the record is better";
+    pending.keep("2", "Ada");
+    answer = SaveOutcome::Saved;
+    pending.sendWith(send);
+    pending.sendWith(send);
+    EXPECT_EQ(sent.size(), 4u) << "forgotten once saved";
+
+    // Another game of the player's is handing it on: no wait, no second sending.
+    pending.keep("4", "Leo");
+    {
+        const HANDLE held =
+            CreateFileW((folder / "tavrec.lck").wstring().c_str(), GENERIC_READ | GENERIC_WRITE,
+                        FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+        OVERLAPPED whole{};
+        ASSERT_TRUE(LockFileEx(held, LOCKFILE_EXCLUSIVE_LOCK, 0, 1, 0, &whole));
+        pending.sendWith(send);
+        EXPECT_EQ(sent.size(), 4u);
+        // Keeping waits for it, and past its patience is an error, not a silent loss.
+        EXPECT_THAT(fatalMessage([&] { pending.keep("9", "Max"); }),
+                    ::testing::HasSubstr(folder.string()));
+        CloseHandle(held);
+    }
+    pending.sendWith(send);
+    EXPECT_EQ(sent.back(), "4|Leo");
 }
 
 namespace {
