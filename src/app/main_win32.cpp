@@ -4,6 +4,7 @@
 #include "platform/win32/win32clock.h"
 #include "platform/win32/win32dialogs.h"
 #include "platform/win32/win32tavolawindow.h"
+#include "platform/win32/win32waiting.h"
 #include "platform/win32/windowspendingsave.h"
 #include "platform/win32/windowsrecordstore.h"
 
@@ -21,12 +22,14 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
     });
     SeededRandom random;
     Win32Clock clock;
+    Win32Waiting waiting;
     std::vector<RecordPlace> directories;
     window.run([&] { directories = windowsRecordDirectories(); });
-    WindowsRecordStore shared(std::move(directories),
-                              [&dialogs](const std::string& notice) { dialogs.message(notice); });
+    WindowsRecordStore shared(
+        std::move(directories), [&dialogs](const std::string& notice) { dialogs.message(notice); },
+        &waiting);
     // Keeping waits out another game of this player handing its kept save on.
-    WindowsPendingSave pending(pendingSaveDirectory(), nullptr, 2 * recordPatience);
+    WindowsPendingSave pending(pendingSaveDirectory(), &waiting, 2 * recordPatience);
     // The portable PendingRecordStore(shared, pending) goes here: a Held save is then kept
     // aside and handed on at the next use of the record.
     RecordStore& records = shared;

@@ -35,8 +35,13 @@ protected:
 
     void start(const std::string& name = "Anna", const std::string& limit = "10")
     {
+        startGame(tavola, name, limit);
+    }
+    void startGame(Tavola& game, const std::string& name = "Anna", const std::string& limit = "10")
+    {
+        window.setEvents(&game);
         dialogs.answerInputs({name, limit});
-        window.run([this] { tavola.launch(); });
+        window.run([&game] { game.launch(); });
         // Wine activates the window through the X server, in its own time.
         for (int i = 0; i < 100 && GetForegroundWindow() != window.handle(); ++i)
             pump(20);
