@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdio>
 #include <memory>
 #include <random>
 #include <set>
@@ -173,7 +174,7 @@ TYPED_TEST_P(KilledSave, AGameKilledWhileSavingLeavesTheOldPairOrTheNew)
     untouched.end(false);
     std::uniform_int_distribution<Clock::rep> delay(0, (Clock::now() - started).count() * 3 / 2);
     std::mt19937 random(std::random_device{}());
-    int oldPairs = 0, newPairs = 0;
+    int oldPairs = 0, newPairs = 0, mixedOnDisk = 0;
     // A busy machine may hold every kill back past the commit, or slow every save down
     // past the kills: then, forty rounds at a time, kills come sooner or later.
     for (int round = 1; round <= 120 || (round <= 480 && (!oldPairs || !newPairs)); ++round) {
@@ -188,12 +189,16 @@ TYPED_TEST_P(KilledSave, AGameKilledWhileSavingLeavesTheOldPairOrTheNew)
             std::to_string(11 + round) + "\r\nNuovo" + std::to_string(round) + "\r\n";
         if (const std::string now = this->onDisk(); now != old && now != saved) {
             EXPECT_TRUE(this->saveCommitted()) << now;
+            ++mixedOnDisk;
         }
         const std::string pair = this->readByANewGame();
         oldPairs += pair == old;
         newPairs += pair == saved;
         ASSERT_EQ(oldPairs + newPairs, round) << pair;
     }
+    std::printf("%d kills: %d read the old pair, %d the new one; %d left the files on disk "
+                "mixed, with the mark\n",
+                oldPairs + newPairs, oldPairs, newPairs, mixedOnDisk);
     EXPECT_GT(oldPairs, 0) << "no kill landed before the save was committed";
     EXPECT_GT(newPairs, 0) << "no kill landed after the save was committed";
     // Nor is anything else left in the folder (the Windows directory, often) for good.

@@ -9,6 +9,7 @@
 
 #include <windows.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <map>
 
@@ -313,6 +314,11 @@ TEST(WindowsRecordStore, ARecordHeldByAnotherProgramLosesNoSave)
             const auto began = std::chrono::steady_clock::now();
             const SaveOutcome outcome = store.saveIfBeaten("5", "Bea");
             const auto waited = std::chrono::steady_clock::now() - began;
+            std::printf("held %s %s: the save waited %lld ms, telling the window %d times\n", file,
+                        how,
+                        static_cast<long long>(
+                            std::chrono::duration_cast<std::chrono::milliseconds>(waited).count()),
+                        waiting.still);
             EXPECT_EQ(outcome, SaveOutcome::Held);
             EXPECT_GE(waited, patience) << "a few tries, spread over the patience";
             EXPECT_LT(waited, patience + 5s);

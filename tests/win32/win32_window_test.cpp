@@ -4,8 +4,6 @@
 #include "platform/win32/win32waiting.h"
 #include "window_fixture.h"
 
-#include <set>
-
 using namespace std::chrono_literals;
 
 TEST_F(WindowTest, PointersFollowTheMouse)
@@ -110,7 +108,6 @@ struct WaitLooker : Waiting {
         RECT left{};
         unpainted += visible && GetUpdateRect(shown, &left, FALSE);
         waitPointer = waitPointer && GetCursor() == LoadCursorW(nullptr, IDC_WAIT);
-        answers.insert(window.answerText());
         ++calls;
     }
     void doneWaiting() override
@@ -123,7 +120,6 @@ struct WaitLooker : Waiting {
     Win32Waiting real;
     int calls = 0, done = 0, unpainted = 0;
     bool waitPointer = true;
-    std::set<std::string> answers;
 };
 
 // The lock every game respects, held by another handle as another program would.
@@ -149,7 +145,6 @@ TEST_F(WindowTest, AHeldRecordAtTheEndKeepsTheWindowPaintedAndEndsTheGame)
     type(std::to_string(game.state().expectedAnswer.value()));
     press(Key::Enter);
     const auto lock = holdLock(records.path());
-    PostMessageW(control(Control::txtAnswer), WM_CHAR, '7', 0);
     click(Control::cmdExit);
     EXPECT_EQ(exitStatus, 0);
     EXPECT_NE(dialogs.prompts().back(), "Ok ho registrato il tuo record, C A M P I O N E");
@@ -157,7 +152,6 @@ TEST_F(WindowTest, AHeldRecordAtTheEndKeepsTheWindowPaintedAndEndsTheGame)
     EXPECT_EQ(looker.done, 1);
     EXPECT_EQ(looker.unpainted, 0);
     EXPECT_TRUE(looker.waitPointer);
-    EXPECT_EQ(looker.answers.size(), 1u) << "no key taken while waiting";
     EXPECT_NE(GetCursor(), LoadCursorW(nullptr, IDC_WAIT));
     EXPECT_EQ(readBytes(records.path() / "tavrec.txt"), "");
     window.setEvents(&tavola);
