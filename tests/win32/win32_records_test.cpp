@@ -547,15 +547,15 @@ TEST(WindowsRecordFolders, TheInstallersFolderComesFirstAndTheWindowsDirectoryOn
     auto places = windowsRecordDirectories();
     ASSERT_EQ(places.size(), 2u);
     EXPECT_EQ(places[0].path, folder);
-    EXPECT_TRUE(places[0].installers);
+    EXPECT_TRUE(places[0].madeByInstaller);
     EXPECT_TRUE(places[1].path.ends_with("\\Moltiplix")) << places[1].path;
-    EXPECT_FALSE(places[1].installers);
+    EXPECT_FALSE(places[1].madeByInstaller);
     EXPECT_EQ(WindowsRecordStore(places, {}).locate(), folder);
 
     registry.remove();
     places = windowsRecordDirectories();
     ASSERT_EQ(places.size(), 2u);
     EXPECT_EQ(places[0].path, windowsDirectory());
-    EXPECT_FALSE(places[0].installers);
+    EXPECT_FALSE(places[0].madeByInstaller);
     EXPECT_TRUE(places[1].path.ends_with("\\Moltiplix")) << places[1].path;
 }

@@ -38,11 +38,11 @@ bool plainFileAt(const std::string& path)
 
 // A folder this player can use: made if missing where the game may make it, not a link,
 // then its lock file opened for writing (held by another program is no matter here).
-bool canWriteLockFile(const std::string& recordDir, bool installers)
+bool canWriteLockFile(const std::string& recordDir, bool madeByInstaller)
 {
     try {
         openRecordFile(recordDir + std::string(lockFileName), FileUse::Lock,
-                       installers ? IfMissing::Fail : IfMissing::Create);
+                       madeByInstaller ? IfMissing::Fail : IfMissing::Create);
     } catch (const FileBusy&) {
     } catch (const FatalError&) {
         return false;
@@ -113,7 +113,7 @@ WindowsRecordStore::WindowsRecordStore(std::vector<RecordPlace> candidates,
 bool WindowsRecordStore::usable(const RecordPlace& place, std::string& reasons) const
 {
     const std::wstring wide = toWide(place.path);
-    if (!place.installers) CreateDirectoryW(wide.c_str(), nullptr);
+    if (!place.madeByInstaller) CreateDirectoryW(wide.c_str(), nullptr);
     // A junction or link in the folder's place could lead the files anywhere.
     const DWORD attributes = GetFileAttributesW(wide.c_str());
     bool fit = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) &&
@@ -122,14 +122,14 @@ bool WindowsRecordStore::usable(const RecordPlace& place, std::string& reasons) 
     // Every player may write a shared folder made by an earlier version: a folder or link
     // there in place of a file would stop every game.
     const bool shared = &place != &candidates_.back();
-    if (place.installers) {
+    if (place.madeByInstaller) {
         for (std::string_view name : installersFiles)
             fit = fit && plainFileAt(recordDir + std::string(name));
     } else if (shared) {
         for (std::string_view name : recordPlaces)
             fit = fit && !somethingElseAt(recordDir + std::string(name));
     }
-    fit = fit && canWriteLockFile(recordDir, place.installers);
+    fit = fit && canWriteLockFile(recordDir, place.madeByInstaller);
     if (!fit) reasons += "\n" + place.path;
     return fit;
 }
@@ -161,7 +161,7 @@ bool WindowsRecordStore::readFrom(const RecordPlace& place, StoredRecord& record
 {
     Patience patience(waiting_, patience_);
     return patience.retryWhileBusy([&] {
-        LockedRecordFolder folder(place.path, !place.installers);
+        LockedRecordFolder folder(place.path, !place.madeByInstaller);
         record = {decoded(folder.readScore()), decoded(folder.readName())};
     });
 }
@@ -191,7 +191,7 @@ SaveOutcome WindowsRecordStore::saveIfBeaten(std::string_view score, std::string
     SaveOutcome outcome = SaveOutcome::Held;
     Patience patience(waiting_, patience_);
     const bool had = patience.retryWhileBusy([&] {
-        LockedRecordFolder folder(place.path, !place.installers);
+        LockedRecordFolder folder(place.path, !place.madeByInstaller);
         if (!records::recordBeaten(decoded(folder.readScore()), score) || folder.frozen()) {
             outcome = SaveOutcome::NotSaved;
             return;

@@ -14,10 +14,10 @@ class Waiting;
 // players may write their data and nothing else there.
 struct RecordPlace {
     std::string path;
-    bool installers = false;
+    bool madeByInstaller = false;
 };
 
-// How long a game waits for a record another program holds before it passes it over.
+// How long one use of the record waits while another program holds it.
 inline constexpr std::chrono::milliseconds recordPatience{3000};
 
 // The record on Windows: the two files in the first of the candidate folders this player
