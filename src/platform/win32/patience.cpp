@@ -8,8 +8,9 @@
 
 namespace {
 
-// Well within the 50 ms the window may go without painting, and soon after a holder lets go.
-constexpr DWORD step = 20;
+// Well within the 50 ms the window may go without painting, tries included, and soon after
+// a holder lets go.
+constexpr DWORD step = 10;
 
 } // namespace
 
