@@ -10,7 +10,7 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
+#include <cwchar>
 #include <filesystem>
 #include <string>
 
