@@ -55,6 +55,7 @@ add_library(moltiplix_win32 STATIC
     src/platform/win32/win32dialogs.cpp
     src/platform/win32/win32form.cpp
     src/platform/win32/win32formevents.cpp
+    src/platform/win32/win32waiting.cpp
     src/platform/win32/windowaccessible.cpp
 )
 # oleacc: what screen readers read (MSAA), a part of Windows since 98.

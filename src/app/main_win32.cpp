@@ -4,6 +4,9 @@
 #include "platform/win32/win32clock.h"
 #include "platform/win32/win32dialogs.h"
 #include "platform/win32/win32form.h"
+#include "platform/win32/win32waiting.h"
+#include "records/pendingrecordstore.h"
+#include "records/windowspendingsave.h"
 #include "records/windowsrecordstore.h"
 
 #include <objbase.h>
@@ -20,10 +23,15 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
     });
     SeededRandom random;
     Win32Clock systemClock;
-    std::vector<std::string> directories;
+    Win32Waiting waiting;
+    std::vector<RecordPlace> directories;
     window.run([&] { directories = windowsRecordDirectories(); });
-    WindowsRecordStore records(std::move(directories),
-                               [&dialogs](const std::string& notice) { dialogs.message(notice); });
+    WindowsRecordStore shared(
+        std::move(directories), [&dialogs](const std::string& notice) { dialogs.message(notice); },
+        &waiting);
+    // Keeping waits out another game of this player handing its kept save on.
+    WindowsPendingSave pending(pendingSaveDirectory(), &waiting, 2 * recordPatience);
+    PendingRecordStore records(shared, pending);
     Tavola tavola(window, dialogs, random, systemClock, records);
     window.setEvents(&tavola);
     window.run([&] { tavola.launch(); });

@@ -109,7 +109,7 @@ protected:
     ScriptedRandom random;
     FakeClock clock;
 #ifdef _WIN32
-    WindowsRecordStore store{{records.path().string()}, nullptr};
+    WindowsRecordStore store{{{ records.path().string() }}, nullptr};
 #else
     FixedDirectory directory{records.path().string()};
     LocalRecordStore store{directory};

@@ -1,7 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// What only the Win32 window has: pointers the system asks for, and the paste without
-// a character.
+// What only the Win32 window has: pointers the system asks for, the paste without a
+// character, and the wait for a record another program holds.
+#include "platform/win32/win32waiting.h"
 #include "window_fixture.h"
+
+using namespace std::chrono_literals;
 
 TEST_F(WindowTest, PointersFollowTheMouse)
 {
@@ -66,4 +69,113 @@ TEST_F(WindowTest, TypingGoesOnAfterTheWindowIsMinimisedAndRestored)
         type("1");
     }
     EXPECT_EQ(window.answerText(), "11");
+}
+
+// While the game waits for a held record: the window keeps painting and shows the wait's
+// pointer, and typed keys and the timer's ticks wait their turn.
+TEST_F(WindowTest, WaitingPaintsButTakesNoInputNorTick)
+{
+    start();
+    const std::string clockBefore = window.caption(Control::lblconto);
+    PostMessageW(control(Control::txtAnswer), WM_CHAR, '7', 0);
+    PostMessageW(window.handle(), WM_TIMER, 1, 0);
+    InvalidateRect(window.handle(), nullptr, FALSE);
+    Win32Waiting waiting;
+    waiting.stillWaiting();
+    RECT unpainted{};
+    EXPECT_FALSE(GetUpdateRect(window.handle(), &unpainted, FALSE));
+    EXPECT_EQ(GetCursor(), LoadCursorW(nullptr, IDC_WAIT));
+    EXPECT_EQ(window.answerText(), "");
+    EXPECT_EQ(window.caption(Control::lblconto), clockBefore);
+    waiting.doneWaiting();
+    EXPECT_NE(GetCursor(), LoadCursorW(nullptr, IDC_WAIT));
+    pump();
+    EXPECT_EQ(window.answerText(), "7") << "typed once the wait is over";
+    EXPECT_NE(window.caption(Control::lblconto), clockBefore);
+}
+
+namespace {
+
+// The window's own wait, looked at each time the store calls it.
+struct WaitLooker : Waiting {
+    explicit WaitLooker(Win32Form& window) : window(window) {}
+    void stillWaiting() override
+    {
+        const HWND shown = window.handle();
+        const bool visible = shown && IsWindowVisible(shown);
+        if (visible) InvalidateRect(shown, nullptr, FALSE);
+        real.stillWaiting();
+        RECT left{};
+        unpainted += visible && GetUpdateRect(shown, &left, FALSE);
+        waitPointer = waitPointer && GetCursor() == LoadCursorW(nullptr, IDC_WAIT);
+        ++calls;
+    }
+    void doneWaiting() override
+    {
+        real.doneWaiting();
+        ++done;
+    }
+
+    Win32Form& window;
+    Win32Waiting real;
+    int calls = 0, done = 0, unpainted = 0;
+    bool waitPointer = true;
+};
+
+// The lock every game respects, held by another handle as another program would.
+std::shared_ptr<void> holdLock(const std::filesystem::path& folder)
+{
+    const HANDLE file =
+        CreateFileW((folder / "tavrec.lck").wstring().c_str(), GENERIC_READ | GENERIC_WRITE,
+                    FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS, 0, nullptr);
+    OVERLAPPED whole{};
+    EXPECT_TRUE(LockFileEx(file, LOCKFILE_EXCLUSIVE_LOCK, 0, 1, 0, &whole));
+    return {file, CloseHandle};
+}
+
+} // namespace
+
+TEST_F(WindowTest, AHeldRecordAtTheEndKeepsTheWindowPaintedAndEndsTheGame)
+{
+    TempDir own;
+    WaitLooker looker(window);
+    WindowsRecordStore held({{records.path().string()}, {own.path().string()}}, {}, &looker, 1s);
+    Tavola game(window, dialogs, random, clock, held);
+    startGame(game);
+    type(std::to_string(game.state().expectedAnswer.value()));
+    press(Key::Enter);
+    const auto lock = holdLock(records.path());
+    click(Control::cmdExit);
+    EXPECT_EQ(exitStatus, 0);
+    EXPECT_NE(dialogs.prompts().back(), "Ok ho registrato il tuo record, C A M P I O N E");
+    EXPECT_GE(looker.calls, 2);
+    EXPECT_EQ(looker.done, 1);
+    EXPECT_EQ(looker.unpainted, 0);
+    EXPECT_TRUE(looker.waitPointer);
+    EXPECT_NE(GetCursor(), LoadCursorW(nullptr, IDC_WAIT));
+    EXPECT_EQ(readBytes(records.path() / "tavrec.txt"), "");
+    window.setEvents(&tavola);
+}
+
+// The countdown starts before the record is read; the wait for a held one takes more than
+// a tick, and none of it from the player.
+TEST_F(WindowTest, AHeldRecordAtStartCostsThePlayerNoTime)
+{
+    TempDir own;
+    WaitLooker looker(window);
+    std::string notice;
+    WindowsRecordStore held(
+        {{records.path().string()}, {own.path().string()}},
+        [&notice](const std::string& text) { notice = text; }, &looker, 1500ms);
+    Tavola game(window, dialogs, random, clock, held);
+    const auto lock = holdLock(records.path());
+    window.setEvents(&game);
+    dialogs.answerInputs({"Anna", "10"});
+    window.run([&game] { game.launch(); });
+    EXPECT_EQ(window.caption(Control::lblconto), "00:15:00");
+    EXPECT_FALSE(window.caption(Control::lblNum1).empty()) << "the first question is posed";
+    EXPECT_GE(looker.calls, 2);
+    EXPECT_NE(notice.find(records.path().string()), notice.npos) << notice;
+    pump();
+    window.setEvents(&tavola);
 }

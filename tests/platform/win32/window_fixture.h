@@ -36,8 +36,13 @@ protected:
 
     void start(const std::string& name = "Anna", const std::string& limit = "10")
     {
+        startGame(tavola, name, limit);
+    }
+    void startGame(Tavola& game, const std::string& name = "Anna", const std::string& limit = "10")
+    {
+        window.setEvents(&game);
         dialogs.answerInputs({name, limit});
-        window.run([this] { tavola.launch(); });
+        window.run([&game] { game.launch(); });
         // Wine activates the window through the X server, in its own time.
         for (int i = 0; i < 100 && GetForegroundWindow() != window.handle(); ++i)
             pump(20);
@@ -293,6 +298,6 @@ protected:
     FakeClock clock;
     std::optional<int> exitStatus;
     Win32Form window{GetModuleHandleW(nullptr), [this](int status) { exitStatus = status; }};
-    WindowsRecordStore store{{records.path().string()}, {}};
+    WindowsRecordStore store{{{records.path().string()}}, {}};
     Tavola tavola{window, dialogs, random, clock, store};
 };
