@@ -57,7 +57,13 @@ protected:
         pump();
     }
     void pump() { QApplication::processEvents(); }
-    void pumpFor(int milliseconds) { QTest::qWait(milliseconds); }
+    // Handles events until the condition holds; false if it never does.
+    bool waitFor(const std::function<bool()>& condition)
+    {
+        return QTest::qWaitFor(condition, patienceMilliseconds);
+    }
+    // Only a hang takes this long, however busy the machine.
+    static constexpr int patienceMilliseconds = 60000;
     std::string product() const { return std::to_string(tavola.state().expectedAnswer.value()); }
     // Logical pixels, and fonts in points as asked for, at every display scale.
     int dpi() const { return 96; }
@@ -111,9 +117,14 @@ protected:
                                        Qt::Key_N,         Qt::Key_X};
         const Qt::Key pressed = keys[static_cast<int>(key)];
         if (key == Key::AltN || key == Key::AltX) {
-            ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+            ASSERT_TRUE(QTest::qWaitForWindowActive(&window, patienceMilliseconds));
             QTest::keyClick(&window, pressed, Qt::AltModifier);
-            QTest::qWait(200); // an access key clicks after a short press animation
+            // An access key clicks once its button's press animation is over.
+            EXPECT_TRUE(waitFor([this] {
+                for (const QAbstractButton* button : window.findChildren<QAbstractButton*>())
+                    if (button->isDown()) return false;
+                return true;
+            }));
         } else {
             const bool control = key == Key::CtrlC || key == Key::CtrlX || key == Key::CtrlV;
             QTest::keyClick(QApplication::focusWidget(), pressed,

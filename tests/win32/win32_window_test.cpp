@@ -16,7 +16,8 @@ TEST_F(WindowTest, PointersFollowTheMouse)
         ClientToScreen(window.handle(), &at);
         SetCursorPos(at.x, at.y);
         bool moved = false;
-        for (const DWORD begin = GetTickCount(); !moved && GetTickCount() - begin < 5000;) {
+        for (const DWORD begin = GetTickCount();
+             !moved && GetTickCount() - begin < patienceMilliseconds;) {
             MSG message;
             if (!PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
                 Sleep(5);

@@ -17,6 +17,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <optional>
 #include <utility>
 
@@ -37,10 +38,13 @@ protected:
     {
         dialogs.answerInputs({name, limit});
         window.run([this] { tavola.launch(); });
-        // Wine activates the window through the X server, in its own time.
-        for (int i = 0; i < 100 && GetForegroundWindow() != window.handle(); ++i)
-            pump(20);
-        pump(100);
+        // Wine activates the window through the X server, in its own time: until then the
+        // question posed in the box is not where the keys go.
+        EXPECT_TRUE(waitFor([this] {
+            return exitStatus || (GetForegroundWindow() == window.handle() &&
+                                  GetFocus() == control(Control::txtAnswer));
+        })) << "the window never took the keyboard";
+        pump();
     }
     // Runs the window's message loop until it has been idle for a moment.
     void pump(DWORD quietMilliseconds = 60)
@@ -58,12 +62,24 @@ protected:
             DispatchMessageW(&message);
         }
     }
-    void pumpFor(DWORD milliseconds)
+    // Handles messages until the condition holds; false if it never does.
+    bool waitFor(const std::function<bool()>& condition)
     {
-        const DWORD begin = GetTickCount();
-        while (GetTickCount() - begin < milliseconds)
-            pump(10);
+        for (const DWORD begin = GetTickCount(); !condition();) {
+            if (GetTickCount() - begin > patienceMilliseconds) return false;
+            MSG message;
+            if (!PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+                MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+                continue;
+            }
+            if (window.preTranslate(message)) continue;
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
+        return true;
     }
+    // Only a hang takes this long, however busy the machine.
+    static constexpr DWORD patienceMilliseconds = 60000;
     std::string product() const { return std::to_string(tavola.state().expectedAnswer.value()); }
     int dpi() const { return static_cast<int>(window.dpi()); }
     // A font is asked for in whole pixels at the monitor's dpi.
