@@ -154,8 +154,13 @@ TYPED_TEST_P(KilledSave, AGameKilledWhileSavingLeavesTheOldPairOrTheNew)
     std::mt19937 random(std::random_device{}());
     int oldPairs = 0, newPairs = 0;
     // A busy machine may hold every kill back past the commit, or slow every save down
-    // past the kills: then, forty rounds at a time, kills come sooner or later.
-    for (int round = 1; round <= 120 || (round <= 480 && (!oldPairs || !newPairs)); ++round) {
+    // past the kills: then, forty rounds at a time, kills come sooner or later. There,
+    // where a game takes seconds to start (under Wine), a minute of rounds is enough
+    // once both have been seen.
+    const auto enough = Clock::now() + std::chrono::minutes(1);
+    for (int round = 1;
+         (round <= 120 && Clock::now() < enough) || (round <= 480 && (!oldPairs || !newPairs));
+         ++round) {
         if (round > 120 && round % 40 == 1)
             delay = decltype(delay)(0, oldPairs ? delay.max() * 2 : delay.max() / 2);
         auto saving = startOnTheOldPair(round);
