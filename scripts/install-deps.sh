@@ -24,8 +24,8 @@ done
 [ ${#missing[@]} -eq 0 ] && exit 0
 
 echo "Installing: ${missing[*]}"
-sudo=""
-[ "$(id -u)" -ne 0 ] && sudo="sudo"
-export DEBIAN_FRONTEND=noninteractive
-$sudo apt-get update -q
-$sudo apt-get install -y -q --no-install-recommends "${missing[@]}"
+# sudo passes on no environment: debconf would look for a terminal to ask on.
+as_root=(env DEBIAN_FRONTEND=noninteractive)
+[ "$(id -u)" -ne 0 ] && as_root=(sudo "${as_root[@]}")
+"${as_root[@]}" apt-get update -q
+"${as_root[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"
