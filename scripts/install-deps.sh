@@ -10,6 +10,9 @@ else
     packages=(
         cmake g++ make pkg-config
         qt6-base-dev qt6-svg-dev qt6-translations-l10n libgl-dev
+        # Without them a configure warns: the Release build's hardening flags come from
+        # dpkg-buildflags, and Qt's own find looks for the keyboard library.
+        dpkg-dev libxkbcommon-dev
         googletest libgtest-dev libgmock-dev
         fonts-liberation fonts-dejavu-core
         "$@"
