@@ -113,7 +113,11 @@ TYPED_TEST_P(StoreContract, ASaveWaitsForTheLockAndComparesWithWhatWasSavedMeanw
     this->kind.game()->open();
     auto lock = this->kind.holdLock();
     auto saving = this->kind.startSaving("15", "Bea");
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    const auto giveUp = std::chrono::steady_clock::now() + std::chrono::minutes(1);
+    bool seen = false;
+    while (!(seen = saving.waitsForTheLockOrIsGone()) && std::chrono::steady_clock::now() < giveUp)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    EXPECT_TRUE(seen) << "the other game neither waits for the lock nor ends";
     EXPECT_EQ(this->onDisk(), "") << "saved without the lock";
     this->put("tavrec.txt", "20\r\n");
     this->put("ntavrec.txt", "Ugo\r\n");
