@@ -53,6 +53,7 @@ protected:
         dialogs.answerInputs({name, limit});
         window.setEvents(&tavola);
         window.run([this] { tavola.launch(); });
+        clockAtStart = window.caption(Control::lblconto);
         QApplication::setActiveWindow(&window);
         pump();
     }
@@ -202,6 +203,9 @@ protected:
     }
     static Rgb rgbOf(const QColor& c) { return {c.red(), c.green(), c.blue()}; }
 
+    // The clock as the game started it, before any tick could be handled: the real timer
+    // ticks on while a loaded machine is slow to show the window.
+    std::string clockAtStart;
     TempDir records;
     std::optional<int> exitStatus;
     TavolaWindow window{[this](int status) { exitStatus = status; }};
