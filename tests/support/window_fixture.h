@@ -190,6 +190,7 @@ protected:
     void chooseNewGame()
     {
         window.menuBar()->actions()[3]->trigger();
+        clockAtStart = window.caption(Control::lblconto);
         pump();
     }
     void tick() { QMetaObject::invokeMethod(window.timer(), "timeout"); }

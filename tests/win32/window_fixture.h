@@ -286,8 +286,29 @@ protected:
     void chooseNewGame()
     {
         const HMENU bar = GetMenu(window.handle());
-        PostMessageW(window.handle(), WM_COMMAND, GetMenuItemID(bar, GetMenuItemCount(bar) - 1), 0);
-        pump(200);
+        const WPARAM item = GetMenuItemID(bar, GetMenuItemCount(bar) - 1);
+        // Posted messages all come before a tick: the command, the new game it queues, then
+        // one of ours (to the thread: the window is made anew), which tells that the new
+        // game has set its clock.
+        PostMessageW(window.handle(), WM_COMMAND, item, 0);
+        handleUntil(WM_COMMAND, item);
+        const UINT ours = RegisterWindowMessageW(L"moltiplix-test-handled");
+        PostThreadMessageW(GetCurrentThreadId(), ours, item, 0);
+        handleUntil(ours, item);
+        clockAtStart = window.caption(Control::lblconto);
+        pump();
+    }
+    void handleUntil(UINT kind, WPARAM tag)
+    {
+        for (MSG message{}; message.message != kind || message.wParam != tag;) {
+            if (!PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+                MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
+                continue;
+            }
+            if (window.preTranslate(message)) continue;
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
     }
     void tick() { SendMessageW(window.handle(), WM_TIMER, 1, 0); }
 
