@@ -190,6 +190,8 @@ protected:
     void chooseNewGame()
     {
         window.menuBar()->actions()[3]->trigger();
+        // The new game is queued; posted events, unlike a tick, are all handled here.
+        QCoreApplication::sendPostedEvents();
         clockAtStart = window.caption(Control::lblconto);
         pump();
     }
