@@ -4,6 +4,8 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 scripts/install-deps.sh
-cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DMOLTIPLIX_TESTS=OFF
-cmake --build build -j"$(nproc)" --target moltiplix
-exec build/moltiplix
+# A folder of its own: test.sh builds build/ with other settings, and either would
+# rebuild everything after the other.
+cmake -S . -B build-play -DCMAKE_BUILD_TYPE=Release -DMOLTIPLIX_TESTS=OFF
+cmake --build build-play -j"$(nproc)" --target moltiplix
+exec build-play/moltiplix

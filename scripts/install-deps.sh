@@ -10,6 +10,9 @@ else
     packages=(
         cmake g++ make pkg-config
         qt6-base-dev qt6-svg-dev qt6-translations-l10n libgl-dev
+        # Without them a configure warns: the Release build's hardening flags come from
+        # dpkg-buildflags, and Qt's own find looks for the keyboard library.
+        dpkg-dev libxkbcommon-dev
         googletest libgtest-dev libgmock-dev
         strace unicode-data
         fonts-liberation fonts-dejavu-core
@@ -25,8 +28,8 @@ done
 [ ${#missing[@]} -eq 0 ] && exit 0
 
 echo "Installing: ${missing[*]}"
-sudo=""
-[ "$(id -u)" -ne 0 ] && sudo="sudo"
-export DEBIAN_FRONTEND=noninteractive
-$sudo apt-get update -q
-$sudo apt-get install -y -q --no-install-recommends "${missing[@]}"
+# sudo passes on no environment: debconf would look for a terminal to ask on.
+as_root=(env DEBIAN_FRONTEND=noninteractive)
+[ "$(id -u)" -ne 0 ] && as_root=(sudo "${as_root[@]}")
+"${as_root[@]}" apt-get update -q
+"${as_root[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"

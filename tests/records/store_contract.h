@@ -174,7 +174,11 @@ TYPED_TEST_P(StoreContract, ASaveWaitsForTheLockAndComparesWithWhatWasSavedMeanw
     this->kind.game()->open();
     auto lock = this->kind.holdLock();
     auto saving = this->kind.startSaving("15", "Bea");
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    const auto giveUp = std::chrono::steady_clock::now() + std::chrono::minutes(1);
+    bool seen = false;
+    while (!(seen = saving.waitsForTheLockOrIsGone()) && std::chrono::steady_clock::now() < giveUp)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    EXPECT_TRUE(seen) << "the other game neither waits for the lock nor ends";
     EXPECT_EQ(this->onDisk(), "") << "saved without the lock";
     this->put("tavrec.txt", "20\r\n");
     this->put("ntavrec.txt", "Ugo\r\n");
@@ -216,8 +220,13 @@ TYPED_TEST_P(KilledSave, AGameKilledWhileSavingLeavesTheOldPairOrTheNew)
     std::mt19937 random(std::random_device{}());
     int oldPairs = 0, newPairs = 0, mixedOnDisk = 0;
     // A busy machine may hold every kill back past the commit, or slow every save down
-    // past the kills: then, forty rounds at a time, kills come sooner or later.
-    for (int round = 1; round <= 120 || (round <= 480 && (!oldPairs || !newPairs)); ++round) {
+    // past the kills: then, forty rounds at a time, kills come sooner or later. There,
+    // where a game takes seconds to start (under Wine), a minute of rounds is enough
+    // once both have been seen.
+    const auto enough = Clock::now() + std::chrono::minutes(1);
+    for (int round = 1;
+         (round <= 120 && Clock::now() < enough) || (round <= 480 && (!oldPairs || !newPairs));
+         ++round) {
         if (round > 120 && round % 40 == 1)
             delay = decltype(delay)(0, oldPairs ? delay.max() * 2 : delay.max() / 2);
         auto saving = startOnTheOldPair(round);

@@ -1,7 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <filesystem>
+#include <fstream>
 #include <functional>
+#include <sstream>
+#include <string>
+#include <vector>
 
 #include <sys/wait.h>
 #include <unistd.h>
@@ -20,4 +25,30 @@ inline int inChildProcess(const std::function<int()>& fn, bool unprivileged = fa
     int status = 0;
     ::waitpid(child, &status, 0);
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// The system call a process is blocked in, as the kernel shows it; -1 while it runs.
+inline long blockedIn(pid_t process)
+{
+    std::ifstream in("/proc/" + std::to_string(process) + "/syscall");
+    long call = -1;
+    return in >> call ? call : -1;
+}
+
+// The process and its children.
+inline std::vector<pid_t> withChildren(pid_t parent)
+{
+    std::vector<pid_t> family{parent};
+    for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
+        std::ifstream stat(entry.path() / "stat");
+        std::string line;
+        if (!std::getline(stat, line)) continue;
+        // "pid (name) state parent ...": the name may hold anything, brackets too.
+        std::istringstream rest(line.substr(line.rfind(')') + 1));
+        char state = 0;
+        pid_t parentOfIt = 0;
+        if (rest >> state >> parentOfIt && parentOfIt == parent)
+            family.push_back(std::stoi(entry.path().filename().string()));
+    }
+    return family;
 }

@@ -1,9 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <stdexcept>
 #include <string>
 
 #include <stdlib.h>
@@ -14,7 +17,11 @@ public:
     explicit TempDir(const std::filesystem::path& base = std::filesystem::temp_directory_path())
     {
         std::string pattern = (base / "moltiplix-XXXXXX").string();
-        path_ = ::mkdtemp(pattern.data());
+        // Thrown, the test fails naming the folder; a null path would crash it.
+        if (!::mkdtemp(pattern.data()))
+            throw std::runtime_error("cannot make a temporary directory in " + base.string() +
+                                     ": " + std::strerror(errno));
+        path_ = pattern;
     }
     ~TempDir()
     {

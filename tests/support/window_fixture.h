@@ -54,11 +54,18 @@ protected:
         dialogs.answerInputs({name, limit});
         window.setEvents(&tavola);
         window.run([this] { tavola.launch(); });
+        clockAtStart = window.caption(Control::lblconto);
         QApplication::setActiveWindow(&window);
         pump();
     }
     void pump() { QApplication::processEvents(); }
-    void pumpFor(int milliseconds) { QTest::qWait(milliseconds); }
+    // Handles events until the condition holds; false if it never does.
+    bool waitFor(const std::function<bool()>& condition)
+    {
+        return QTest::qWaitFor(condition, patienceMilliseconds);
+    }
+    // Only a hang takes this long, however busy the machine.
+    static constexpr int patienceMilliseconds = 60000;
     std::string product() const { return std::to_string(tavola.state().expectedAnswer.value()); }
     // Logical pixels, and fonts in points as asked for, at every display scale.
     int dpi() const { return 96; }
@@ -112,9 +119,14 @@ protected:
                                        Qt::Key_N,         Qt::Key_X};
         const Qt::Key pressed = keys[static_cast<int>(key)];
         if (key == Key::AltN || key == Key::AltX) {
-            ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+            ASSERT_TRUE(QTest::qWaitForWindowActive(&window, patienceMilliseconds));
             QTest::keyClick(&window, pressed, Qt::AltModifier);
-            QTest::qWait(200); // an access key clicks after a short press animation
+            // An access key clicks once its button's press animation is over.
+            EXPECT_TRUE(waitFor([this] {
+                for (const QAbstractButton* button : window.findChildren<QAbstractButton*>())
+                    if (button->isDown()) return false;
+                return true;
+            }));
         } else {
             const bool control = key == Key::CtrlC || key == Key::CtrlX || key == Key::CtrlV;
             QTest::keyClick(QApplication::focusWidget(), pressed,
@@ -179,6 +191,9 @@ protected:
     void chooseNewGame()
     {
         window.menuBar()->actions()[3]->trigger();
+        // The new game is queued; posted events, unlike a tick, are all handled here.
+        QCoreApplication::sendPostedEvents();
+        clockAtStart = window.caption(Control::lblconto);
         pump();
     }
     void tick() { QMetaObject::invokeMethod(window.timer(), "timeout"); }
@@ -192,6 +207,9 @@ protected:
     }
     static Rgb rgbOf(const QColor& c) { return {c.red(), c.green(), c.blue()}; }
 
+    // The clock as the game started it, before any tick could be handled: the real timer
+    // ticks on while a loaded machine is slow to show the window.
+    std::string clockAtStart;
     TempDir records;
     std::optional<int> exitStatus;
     QtForm window{[this](int status) { exitStatus = status; }};

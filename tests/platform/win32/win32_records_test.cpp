@@ -73,6 +73,12 @@ public:
         process = nullptr;
     }
 
+    // Up to 300 ms, less if the process ends first.
+    void waitAMoment() const
+    {
+        if (process) WaitForSingleObject(process, 300);
+    }
+
     // Called in the child once it is there.
     static void tell()
     {
@@ -163,6 +169,13 @@ struct WindowsKind {
     struct Saving {
         std::unique_ptr<Child> game;
         void end(bool kill) { game->end(kill); }
+        // Wine shows no sign of a process waiting in LockFileEx: once the game said it is
+        // about to save, it is given a moment to save without the lock, if it would.
+        bool waitsForTheLockOrIsGone() const
+        {
+            game->waitAMoment();
+            return true;
+        }
     };
     Saving startSaving(const std::string& score, const std::string& name) const
     {

@@ -6,31 +6,47 @@
 
 using namespace std::chrono_literals;
 
+namespace {
+
+POINT mouseAt;
+std::optional<HCURSOR> answered;
+
+// After each WM_SETCURSOR the window handled for the place the mouse was moved to: the
+// pointer it set. Under load the system may still be at a move before, whose window
+// or cursor's place are another.
+LRESULT CALLBACK afterCall(int code, WPARAM sent, LPARAM call)
+{
+    const auto* handled = reinterpret_cast<const CWPRETSTRUCT*>(call);
+    POINT now{};
+    GetCursorPos(&now);
+    if (code == HC_ACTION && handled->message == WM_SETCURSOR &&
+        reinterpret_cast<HWND>(handled->wParam) == WindowFromPoint(mouseAt) && now.x == mouseAt.x &&
+        now.y == mouseAt.y)
+        answered = GetCursor();
+    return CallNextHookEx(nullptr, code, sent, call);
+}
+
+} // namespace
+
 TEST_F(WindowTest, PointersFollowTheMouse)
 {
     start();
     // A real move of the mouse, so the system itself asks the window for its pointer.
-    // Wine delivers the move in its own time, later under load: wait until the move to
-    // this very point has been handled.
+    // Wine delivers the move in its own time, later under load: wait until the window
+    // has been asked with the mouse at this very point.
+    const HHOOK hook =
+        SetWindowsHookExW(WH_CALLWNDPROCRET, afterCall, nullptr, GetCurrentThreadId());
+    ASSERT_TRUE(hook);
     auto pointerOver = [this](Control id) {
         const Box r = placeOf(id);
         POINT at{r.left + r.width / 2, r.top + r.height / 2};
         if (id == Control::Image1) at = {700, 600}; // bare window, below the picture's row
         ClientToScreen(window.handle(), &at);
+        answered.reset();
+        mouseAt = at;
         SetCursorPos(at.x, at.y);
-        bool moved = false;
-        for (const DWORD begin = GetTickCount(); !moved && GetTickCount() - begin < 5000;) {
-            MSG message;
-            if (!PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-                Sleep(5);
-                continue;
-            }
-            if (!window.preTranslate(message)) DispatchMessageW(&message);
-            moved = message.message == WM_MOUSEMOVE && message.pt.x == at.x && message.pt.y == at.y;
-        }
-        EXPECT_TRUE(moved) << "the move never came";
-        pump();
-        return GetCursor();
+        EXPECT_TRUE(waitFor([] { return answered.has_value(); })) << "never asked there";
+        return answered.value_or(nullptr);
     };
     // The window's own pointer on bare window; the icon pointer over the message line
     // and cmdNext, even disabled; the system's text cursor in the answer box.
@@ -40,6 +56,7 @@ TEST_F(WindowTest, PointersFollowTheMouse)
     EXPECT_NE(bare, message);
     EXPECT_EQ(pointerOver(Control::cmdNext), message);
     EXPECT_EQ(pointerOver(Control::txtAnswer), LoadCursorW(nullptr, IDC_IBEAM));
+    UnhookWindowsHookEx(hook);
 }
 
 TEST_F(WindowTest, ShiftInsertPastesNothingIntoTheBox)

@@ -18,6 +18,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <optional>
 #include <utility>
 
@@ -43,19 +44,26 @@ protected:
         window.setEvents(&game);
         dialogs.answerInputs({name, limit});
         window.run([&game] { game.launch(); });
-        // Wine activates the window through the X server, in its own time.
-        for (int i = 0; i < 100 && GetForegroundWindow() != window.handle(); ++i)
-            pump(20);
-        pump(100);
+        clockAtStart = window.caption(Control::lblconto);
+        // Wine activates the window through the X server, in its own time: until then the
+        // question posed in the box is not where the keys go.
+        EXPECT_TRUE(waitFor([this] {
+            return exitStatus || (GetForegroundWindow() == window.handle() &&
+                                  GetFocus() == control(Control::txtAnswer));
+        })) << "the window never took the keyboard";
+        pump();
     }
-    // Runs the window's message loop until it has been idle for a moment.
+    // Runs the window's message loop until it has been idle for a moment. Idle means found
+    // empty once the moment is over: on a loaded machine the moment may pass with this
+    // thread not running at all, a paint still waiting.
     void pump(DWORD quietMilliseconds = 60)
     {
-        DWORD idleSince = GetTickCount();
-        while (GetTickCount() - idleSince < quietMilliseconds) {
+        for (DWORD idleSince = GetTickCount();;) {
+            const bool quietLongEnough = GetTickCount() - idleSince >= quietMilliseconds;
             MSG message;
             if (!PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-                Sleep(5);
+                if (quietLongEnough) return;
+                MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
                 continue;
             }
             idleSince = GetTickCount();
@@ -64,12 +72,24 @@ protected:
             DispatchMessageW(&message);
         }
     }
-    void pumpFor(DWORD milliseconds)
+    // Handles messages until the condition holds; false if it never does.
+    bool waitFor(const std::function<bool()>& condition)
     {
-        const DWORD begin = GetTickCount();
-        while (GetTickCount() - begin < milliseconds)
-            pump(10);
+        for (const DWORD begin = GetTickCount(); !condition();) {
+            if (GetTickCount() - begin > patienceMilliseconds) return false;
+            MSG message;
+            if (!PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+                MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+                continue;
+            }
+            if (window.preTranslate(message)) continue;
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
+        return true;
     }
+    // Only a hang takes this long, however busy the machine.
+    static constexpr DWORD patienceMilliseconds = 60000;
     std::string product() const { return std::to_string(tavola.state().expectedAnswer.value()); }
     int dpi() const { return static_cast<int>(window.dpi()); }
     // A font is asked for in whole pixels at the monitor's dpi.
@@ -272,8 +292,29 @@ protected:
     void chooseNewGame()
     {
         const HMENU bar = GetMenu(window.handle());
-        PostMessageW(window.handle(), WM_COMMAND, GetMenuItemID(bar, GetMenuItemCount(bar) - 1), 0);
-        pump(200);
+        const WPARAM item = GetMenuItemID(bar, GetMenuItemCount(bar) - 1);
+        // Posted messages all come before a tick: the command, the new game it queues, then
+        // one of ours (to the thread: the window is made anew), which tells that the new
+        // game has set its clock.
+        PostMessageW(window.handle(), WM_COMMAND, item, 0);
+        handleUntil(WM_COMMAND, item);
+        const UINT ours = RegisterWindowMessageW(L"moltiplix-test-handled");
+        PostThreadMessageW(GetCurrentThreadId(), ours, item, 0);
+        handleUntil(ours, item);
+        clockAtStart = window.caption(Control::lblconto);
+        pump();
+    }
+    void handleUntil(UINT kind, WPARAM tag)
+    {
+        for (MSG message{}; message.message != kind || message.wParam != tag;) {
+            if (!PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+                MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
+                continue;
+            }
+            if (window.preTranslate(message)) continue;
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
     }
     void tick() { SendMessageW(window.handle(), WM_TIMER, 1, 0); }
 
@@ -292,6 +333,9 @@ protected:
             PostMessageW(box, WM_COMMAND, IDOK, 0);
         });
     }
+    // The clock as the game started it, before any tick could be handled: the real timer
+    // ticks on while a loaded machine is slow to show the window.
+    std::string clockAtStart;
     TempDir records;
     ScriptedDialogs dialogs;
     SeededRandom random;
