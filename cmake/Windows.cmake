@@ -72,6 +72,15 @@ target_link_libraries(moltiplix PRIVATE moltiplix_win32)
 target_link_options(moltiplix PRIVATE -s)
 add_dependencies(moltiplix moltiplix_artwork)
 
+# The record folder of an installed PC, made and removed by a console program that the
+# installer runs as SYSTEM.
+add_library(moltiplix_recordsetup STATIC src/records/sharedrecordaccess.cpp
+    src/records/sharedrecordsetup.cpp)
+target_link_libraries(moltiplix_recordsetup PUBLIC moltiplix_records advapi32)
+add_executable(moltiplix-record src/app/moltiplix-record_win32.cpp)
+target_link_libraries(moltiplix-record PRIVATE moltiplix_recordsetup)
+target_link_options(moltiplix-record PRIVATE -municode -s)
+
 # Start-up to the first dialog, for measuring (not built by default).
 add_executable(startupprobe EXCLUDE_FROM_ALL tools/startupprobe.cpp)
 target_link_options(startupprobe PRIVATE -municode)
