@@ -55,6 +55,11 @@ std::vector<AccessRule> fileAccess()
             {localSystem, FILE_ALL_ACCESS, 0}};
 }
 
+std::vector<AccessRule> closedAccess()
+{
+    return {{administrators, FILE_ALL_ACCESS, 0}, {localSystem, FILE_ALL_ACCESS, 0}};
+}
+
 DWORD writeAccess(HANDLE object, const std::wstring&, SECURITY_INFORMATION what, PSID owner,
                   PACL access)
 {

@@ -21,6 +21,9 @@ struct AccessRule {
 
 std::vector<AccessRule> folderAccess();
 std::vector<AccessRule> fileAccess();
+// For a folder a player made there, before it is emptied and removed: closed to players,
+// so none can put a link in it meanwhile.
+std::vector<AccessRule> closedAccess();
 
 // Sets what is asked of the object open in handle (at path): SetSecurityInfo's arguments
 // and result. The installer's is the system's; a test's also keeps what it was given,

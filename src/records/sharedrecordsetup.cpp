@@ -40,34 +40,6 @@ bool isPlainFile(DWORD attributes)
            !(attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT));
 }
 
-// A link or junction goes itself, never what it leads to; a folder with all it holds.
-bool removeEntry(const std::wstring& path)
-{
-    const DWORD attributes = attributesOf(path);
-    if (attributes == INVALID_FILE_ATTRIBUTES) return GetLastError() == ERROR_FILE_NOT_FOUND;
-    const bool folder = attributes & FILE_ATTRIBUTE_DIRECTORY;
-    if (folder && !(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
-        WIN32_FIND_DATAW found;
-        const HANDLE search = FindFirstFileW((path + L"\\*").c_str(), &found);
-        if (search != INVALID_HANDLE_VALUE) {
-            do {
-                const std::wstring_view name = found.cFileName;
-                if (name != L"." && name != L"..") removeEntry(in(path, name));
-            } while (FindNextFileW(search, &found));
-            FindClose(search);
-        }
-    }
-    if (attributes & FILE_ATTRIBUTE_READONLY)
-        SetFileAttributesW(path.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
-    return folder ? RemoveDirectoryW(path.c_str()) : DeleteFileW(path.c_str());
-}
-
-void removeOrFail(const std::wstring& path)
-{
-    if (!removeEntry(path))
-        throw FatalError("Impossibile togliere " + toUtf8(path) + " dalla cartella dei record.");
-}
-
 // Opened to change its owner and access, never through a link: the folder must be a
 // folder, a file a plain file.
 HANDLE openForAccess(const std::wstring& path, bool folder)
@@ -99,6 +71,41 @@ void giveAccess(const std::wstring& path, bool folder, const std::vector<AccessR
         throw;
     }
     CloseHandle(object);
+}
+
+// A link or junction goes itself, never what it leads to; a folder with all it holds,
+// closed to its maker first, who could otherwise swap a folder in it for a junction to
+// someone's files between our look and our descent.
+bool removeEntry(const std::wstring& path)
+{
+    const DWORD attributes = attributesOf(path);
+    if (attributes == INVALID_FILE_ATTRIBUTES) return GetLastError() == ERROR_FILE_NOT_FOUND;
+    const bool folder = attributes & FILE_ATTRIBUTE_DIRECTORY;
+    if (folder && !(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+        try {
+            giveAccess(path, true, closedAccess(), writeAccess);
+        } catch (const FatalError&) {
+            return false;
+        }
+        WIN32_FIND_DATAW found;
+        const HANDLE search = FindFirstFileW((path + L"\\*").c_str(), &found);
+        if (search != INVALID_HANDLE_VALUE) {
+            do {
+                const std::wstring_view name = found.cFileName;
+                if (name != L"." && name != L"..") removeEntry(in(path, name));
+            } while (FindNextFileW(search, &found));
+            FindClose(search);
+        }
+    }
+    if (attributes & FILE_ATTRIBUTE_READONLY)
+        SetFileAttributesW(path.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
+    return folder ? RemoveDirectoryW(path.c_str()) : DeleteFileW(path.c_str());
+}
+
+void removeOrFail(const std::wstring& path)
+{
+    if (!removeEntry(path))
+        throw FatalError("Impossibile togliere " + toUtf8(path) + " dalla cartella dei record.");
 }
 
 void makeFolder(const std::wstring& folder, const AccessWriter& write)
