@@ -3,8 +3,9 @@
 # Builds the Debian source and binary packages with dpkg-buildpackage on a Debian 12
 # machine that may have nothing installed: first only what the build needs (the
 # Build-Depends of debian/control). Prints the path of the game's package.
-# BUILD_DIR changes where it is built (build-package/): the sources tracked by git (and
-# new files not yet added) are copied there, and the packages land beside that copy.
+# The sources are those of the commit checked out (git archive), copied into
+# build-package/ (BUILD_DIR changes it), and the packages land beside that copy: one
+# commit, one package, whatever else lies in the work tree.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 out=${BUILD_DIR:-build-package}
@@ -13,16 +14,17 @@ sudo=""
 
 # The progress goes to stderr: stdout is the package's path alone.
 scripts/install-deps.sh --only dpkg-dev git >&2
-version=$(dpkg-parsechangelog -S Version)
-source=$out/moltiplix-$version
 rm -rf "$out"
-mkdir -p "$source"
+mkdir -p "$out/sources"
 if git rev-parse --is-inside-work-tree >/dev/null 2>&1; then
-    git ls-files -z --cached --others --exclude-standard |
-        tar --null -T - --ignore-failed-read -cf - 2>/dev/null | tar -xf - -C "$source"
+    git diff --quiet HEAD -- || echo "build-package: changes not committed are left out" >&2
+    git archive HEAD | tar -xf - -C "$out/sources"
 else
-    tar --exclude='./build*' -cf - . | tar -xf - -C "$source"
+    tar --exclude='./build*' -cf - . | tar -xf - -C "$out/sources"
 fi
+version=$(dpkg-parsechangelog -l "$out/sources/debian/changelog" -S Version)
+source=$out/moltiplix-$version
+mv "$out/sources" "$source"
 
 if ! (cd "$source" && dpkg-checkbuilddeps) 2>/dev/null; then
     echo "Installing the build dependencies" >&2
