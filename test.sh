@@ -8,11 +8,13 @@ cd "$(dirname "$0")"
 # Everything the steps below install, asked for at once: sudo's password is not asked
 # again later in the run, when its cache has run out and no one is watching. The
 # Windows build's packages, and on CI the Debian package test's.
-packages=(clang libclang-rt-14-dev clang-format xvfb xdotool x11-xkb-utils x11-utils dbus at-spi2-core
-    python3-pyatspi
-    g++-mingw-w64-x86-64-posix wine64 nsis xauth librsvg2-bin icoutils)
+packages=(clang libclang-rt-14-dev clang-format xvfb xdotool x11-xkb-utils x11-utils dbus
+    at-spi2-core python3-pyatspi
+    g++-mingw-w64-x86-64-posix wine64 wixl msitools osslsigncode openssl xauth librsvg2-bin
+    icoutils)
 if [ -n "${CI:-}" ] || [ "${PACKAGE_TEST:-0}" = 1 ]; then
-    packages+=(file lintian desktop-file-utils appstream imagemagick)
+    packages+=(git file lintian desktop-file-utils appstream imagemagick autopkgtest
+        diffoscope-minimal debhelper)
 fi
 scripts/install-deps.sh "${packages[@]}"
 export QT_QPA_PLATFORM=offscreen

@@ -76,6 +76,12 @@ target_link_libraries(moltiplix PRIVATE moltiplix_game moltiplix_win32)
 target_link_options(moltiplix PRIVATE -s)
 add_dependencies(moltiplix moltiplix_artwork)
 
+# The record folder of an installed PC, made and removed by a console program that the
+# installer runs as SYSTEM.
+add_executable(moltiplix-record src/app/moltiplix-record_win32.cpp)
+target_link_libraries(moltiplix-record PRIVATE moltiplix_records)
+target_link_options(moltiplix-record PRIVATE -municode -s)
+
 # Start-up to the first dialog, for measuring (not built by default).
 add_executable(startupprobe EXCLUDE_FROM_ALL tools/startupprobe.cpp)
 target_link_options(startupprobe PRIVATE -municode)
