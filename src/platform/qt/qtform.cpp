@@ -251,6 +251,7 @@ void QtForm::stillWaiting()
 {
     if (!busy_) QApplication::setOverrideCursor(Qt::WaitCursor);
     busy_ = true;
+    waitNote_.stillWaiting(isVisible());
     // Paints and timer ticks go on; clicks and keys wait for the wait to end.
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
@@ -259,6 +260,7 @@ void QtForm::doneWaiting()
 {
     if (busy_) QApplication::restoreOverrideCursor();
     busy_ = false;
+    waitNote_.done();
 }
 
 void QtForm::endProgram(int status)

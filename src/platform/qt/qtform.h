@@ -4,6 +4,7 @@
 #include "base/controls.h"
 #include "platform/form.h"
 #include "platform/formlayout.h"
+#include "platform/qt/waitnote.h"
 #include "platform/waiting.h"
 
 #include <QMainWindow>
@@ -20,7 +21,8 @@ class QTimer;
 
 // The game window on a real display: its controls are built from the layout table, its
 // events are handed to the game, and whatever the game asks of a window is done here.
-// While the game waits for the record it keeps painting under a busy pointer.
+// While the game waits for the record it keeps painting under a busy pointer, and says so
+// in a note while it is not yet on screen.
 class QtForm : public QMainWindow, public Form, public Waiting {
     Q_OBJECT
 
@@ -93,6 +95,7 @@ private:
     bool loaded_ = false;
     FormLayout layout_;
     bool busy_ = false;
+    WaitNote waitNote_;
     Controls controls_;
     std::array<std::string, controlCount> spokenNames_;
     std::array<std::string, controlCount> spokenDescriptions_;

@@ -7,7 +7,9 @@
 #include <QAccessibleInterface>
 #include <QApplication>
 #include <QCursor>
+#include <QElapsedTimer>
 #include <QFontInfo>
+#include <QLabel>
 #include <QScreen>
 
 namespace {
@@ -88,17 +90,35 @@ TEST_F(WindowTest, EveryControlHasOneNameThatSaysWhatItShowsAndCanBeReadOnDemand
 }
 
 // While the game waits for the record the window goes on painting and running its timer,
-// under a busy pointer that is the window's own again once the wait is over.
+// under a busy pointer that is the window's own again once the wait is over. Before the
+// window shows, a wait a child would notice is told in a note.
 TEST_F(WindowTest, AWaitKeepsTheWindowAliveUnderABusyPointer)
 {
+    const auto shownNote = [] {
+        for (QWidget* top : QApplication::topLevelWidgets())
+            if (auto* note = qobject_cast<QLabel*>(top); note && note->isVisible()) return note;
+        return static_cast<QLabel*>(nullptr);
+    };
     window.load(formLayout);
+    QElapsedTimer waited;
+    waited.start();
+    while (!shownNote() && waited.elapsed() < 10000)
+        window.stillWaiting();
+    ASSERT_NE(shownNote(), nullptr) << "a long wait before the window shows is told";
+    EXPECT_GE(waited.elapsed(), 500) << "a wait of a moment is not";
+    EXPECT_EQ(shownNote()->text(), "Un momento: aspetto il record di questo computer...");
+    window.doneWaiting();
+    EXPECT_EQ(shownNote(), nullptr);
+
     window.show();
     bool ran = false;
     QMetaObject::invokeMethod(
         &window, [&ran] { ran = true; }, Qt::QueuedConnection);
-    window.stillWaiting();
-    window.stillWaiting();
+    waited.restart();
+    while (waited.elapsed() < 600)
+        window.stillWaiting();
     EXPECT_TRUE(ran) << "events go on while the game waits";
+    EXPECT_EQ(shownNote(), nullptr) << "the window itself shows the wait";
     ASSERT_NE(QApplication::overrideCursor(), nullptr);
     EXPECT_EQ(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
     window.doneWaiting();

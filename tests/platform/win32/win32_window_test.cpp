@@ -125,6 +125,7 @@ struct WaitLooker : Waiting {
         RECT left{};
         unpainted += visible && GetUpdateRect(shown, &left, FALSE);
         waitPointer = waitPointer && GetCursor() == LoadCursorW(nullptr, IDC_WAIT);
+        if (const std::wstring text = noteShown(); !text.empty()) note = text;
         ++calls;
     }
     void doneWaiting() override
@@ -133,10 +134,32 @@ struct WaitLooker : Waiting {
         ++done;
     }
 
+    // The text of a window of this thread other than the game's, shown.
+    std::wstring noteShown() const
+    {
+        struct Search {
+            HWND game;
+            std::wstring text;
+        } search{window.handle(), {}};
+        EnumThreadWindows(
+            GetCurrentThreadId(),
+            [](HWND shown, LPARAM found) -> BOOL {
+                auto& search = *reinterpret_cast<Search*>(found);
+                if (shown == search.game || !IsWindowVisible(shown)) return TRUE;
+                wchar_t text[200] = L"";
+                GetWindowTextW(shown, text, 200);
+                search.text = text;
+                return FALSE;
+            },
+            reinterpret_cast<LPARAM>(&search));
+        return search.text;
+    }
+
     Win32Form& window;
     Win32Waiting real;
     int calls = 0, done = 0, unpainted = 0;
     bool waitPointer = true;
+    std::wstring note;
 };
 
 // The lock every game respects, held by another handle as another program would.
@@ -169,6 +192,7 @@ TEST_F(WindowTest, AHeldRecordAtTheEndKeepsTheWindowPaintedAndEndsTheGame)
     EXPECT_EQ(looker.done, 1);
     EXPECT_EQ(looker.unpainted, 0);
     EXPECT_TRUE(looker.waitPointer);
+    EXPECT_EQ(looker.note, L"") << "the window itself shows the wait";
     EXPECT_NE(GetCursor(), LoadCursorW(nullptr, IDC_WAIT));
     EXPECT_EQ(readBytes(records.path() / "tavrec.txt"), "");
     window.setEvents(&tavola);
@@ -192,6 +216,9 @@ TEST_F(WindowTest, AHeldRecordAtStartCostsThePlayerNoTime)
     EXPECT_EQ(window.caption(Control::lblconto), "00:15:00");
     EXPECT_FALSE(window.caption(Control::lblNum1).empty()) << "the first question is posed";
     EXPECT_GE(looker.calls, 2);
+    EXPECT_EQ(looker.note, L"Un momento: aspetto il record di questo computer...")
+        << "a wait before the window shows is told";
+    EXPECT_EQ(looker.noteShown(), L"") << "and the note goes with the wait";
     EXPECT_NE(notice.find(records.path().string()), notice.npos) << notice;
     pump();
     window.setEvents(&tavola);
