@@ -80,20 +80,24 @@ bool holdsLock(pid_t pid, ino_t ino)
 }
 
 // A keeper run stopped (SIGSTOP) while it holds the lock, as a pupil can stop a run of
-// their own, which then outlives them: runs are stopped at random moments until the
-// kernel lists one as holding the lock.
+// their own, which then outlives them: runs are stopped at random moments of the time one
+// run takes here (a sanitized keeper starts far slower) until the kernel lists one as
+// holding the lock.
 class StoppedKeeper {
 public:
     explicit StoppedKeeper(const fs::path& lockFile)
     {
         struct stat info {};
         EXPECT_EQ(::stat(lockFile.c_str(), &info), 0);
+        using Clock = std::chrono::steady_clock;
+        const auto started = Clock::now();
+        ::waitpid(startReading(), nullptr, 0);
+        std::uniform_int_distribution<Clock::rep> delay(0, (Clock::now() - started).count());
         std::mt19937 random(std::random_device{}());
         for (int tries = 0; tries < 20000 && !holding(); ++tries) {
             const pid_t run = startReading();
-            const auto stopAt = std::chrono::steady_clock::now() +
-                                std::chrono::microseconds(random() % (tries % 2 ? 3000 : 600));
-            while (std::chrono::steady_clock::now() < stopAt)
+            const auto stopAt = Clock::now() + Clock::duration(delay(random));
+            while (Clock::now() < stopAt)
                 std::this_thread::yield();
             ::kill(run, SIGSTOP);
             int status = 0;
