@@ -239,14 +239,10 @@ TEST(WindowsRecordStore, TakesTheFirstUsableFolderAndSaysOnceWhenItIsThePlayersO
     EXPECT_EQ(WindowsRecordStore({{shared.path().string()}, ownPlace}, tell).locate(),
               own.path().string() + "\\");
     EXPECT_NE(notice.find(shared.path().string()), notice.npos) << notice;
+    // Where there is no other folder, the game stops naming it.
+    EXPECT_THAT(fatalMessage([&] { WindowsRecordStore({{shared.path().string()}}, {}).open(); }),
+                ::testing::HasSubstr("ntavrec.txt"));
     EXPECT_THROW(WindowsRecordStore({{"Q:\\nessuna"}, {"Q:\\neanche"}}, {}).locate(), FatalError);
-}
-
-TEST(WindowsRecordStore, ADirectoryInPlaceOfARecordFileIsAnErrorNamingIt)
-{
-    WindowsKind kind;
-    fs::create_directory(kind.folder() / "ntavrec.txt");
-    EXPECT_THAT(fatalMessage([&] { kind.game()->open(); }), ::testing::HasSubstr("ntavrec.txt"));
 }
 
 // The way a technician freezes the record on Windows (Wine run as root would write it
