@@ -9,7 +9,6 @@
 
 #include <windows.h>
 
-#include <cstdio>
 #include <cstdlib>
 #include <map>
 
@@ -308,11 +307,6 @@ TEST(WindowsRecordStore, ARecordHeldByAnotherProgramLosesNoSave)
             const auto began = std::chrono::steady_clock::now();
             const SaveOutcome outcome = store.saveIfBeaten("5", "Bea");
             const auto waited = std::chrono::steady_clock::now() - began;
-            std::printf("held %s %s: the save waited %lld ms, telling the window %d times\n", file,
-                        how,
-                        static_cast<long long>(
-                            std::chrono::duration_cast<std::chrono::milliseconds>(waited).count()),
-                        waiting.still);
             EXPECT_EQ(outcome, SaveOutcome::Held);
             EXPECT_GE(waited, patience) << "a few tries, spread over the patience";
             EXPECT_LT(waited, patience + 5s);
@@ -333,12 +327,6 @@ TEST(WindowsRecordStore, ARecordHeldByAnotherProgramLosesNoSave)
         EXPECT_EQ(pairIn(shared.path()), "5\r\nBea\r\n");
         const StoredRecord now = store.open();
         EXPECT_EQ(now.score + now.name, "5\r\nBea\r\n") << "the shared record again";
-        int sent = 0;
-        pending.sendWith([&](std::string_view, std::string_view) {
-            ++sent;
-            return SaveOutcome::Saved;
-        });
-        EXPECT_EQ(sent, 0) << "handed on once";
     }
 }
 
