@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The record folder the installer prepares, read back as Windows keeps it: owner, access
-// list and its flags, against the rights installers_folder.h gives a player.
+// list and its flags, against the rights installers_folder.h gives a player and the
+// documented values of the Windows SDK's constants.
 #include "installers_folder.h"
 #include "records/sharedrecordsetup.h"
 
@@ -93,6 +94,9 @@ void PrintTo(const Ace& ace, std::ostream* out)
     *out << std::hex << "mask 0x" << ace.mask << " flags 0x" << int(ace.flags);
 }
 
+// winnt.h's documented values, lest the headers the program is built with be wrong too.
+static_assert(playersFolderRights == 0x1200A9 && playersFileRights == 0x12008F &&
+              FILE_ALL_ACCESS == 0x1F01FF && (OBJECT_INHERIT_ACE | CONTAINER_INHERIT_ACE) == 3);
 const std::wstring users = L"S-1-5-32-545", administrators = L"S-1-5-32-544",
                    localSystem = L"S-1-5-18";
 const std::set<std::string> installedFiles(std::begin(installersFiles), std::end(installersFiles));
