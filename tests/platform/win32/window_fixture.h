@@ -75,7 +75,7 @@ protected:
     {
         for (DWORD idleSince = GetTickCount();;) {
             const bool quietLongEnough = GetTickCount() - idleSince >= quietMilliseconds;
-            if (handleOne(5))
+            if (handleOne(quietLongEnough ? 0 : 5))
                 idleSince = GetTickCount();
             else if (quietLongEnough)
                 return;
