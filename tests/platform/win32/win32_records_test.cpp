@@ -288,21 +288,21 @@ TEST(WindowsRecordStore, ARecordHeldByAnotherProgramLosesNoSave)
                                                          {"ntavrec.txt", "unshared"}};
     for (const auto& [file, how] : holds) {
         SCOPED_TRACE(std::string(file) + " " + how);
-        TempDir shared, own;
-        makeAsInstaller(shared.path());
-        writeBytes(shared.path() / "tavrec.txt", "3\r\n");
-        writeBytes(shared.path() / "ntavrec.txt", "Ugo\r\n");
+        TempDir own;
+        InstallersKind shared; // opened with a player's rights only, held or not
+        writeBytes(shared.folder() / "tavrec.txt", "3\r\n");
+        writeBytes(shared.folder() / "ntavrec.txt", "Ugo\r\n");
         std::string notices;
         WaitWatch waiting;
         WindowsRecordStore store(
-            {{shared.path().string(), true}, {own.path().string()}},
+            {{shared.folder().string(), true}, {own.path().string()}},
             [&](const std::string& notice) { notices += notice + "\n"; }, &waiting, patience);
         WindowsPendingSave pending((own.path() / "pending").string(), &waiting, 2 * patience);
         const std::string sharedDir = store.locate();
         {
-            Child holder(
-                "HoldsTheRecordUntilKilled",
-                {{"MOLTIPLIX_HOLD", (shared.path() / file).string()}, {"MOLTIPLIX_HOLD_HOW", how}});
+            Child holder("HoldsTheRecordUntilKilled",
+                         {{"MOLTIPLIX_HOLD", (shared.folder() / file).string()},
+                          {"MOLTIPLIX_HOLD_HOW", how}});
             EXPECT_EQ(store.locate(), sharedDir) << "held is no reason to pass it over";
             const auto began = std::chrono::steady_clock::now();
             const SaveOutcome outcome = store.saveIfBeaten("5", "Bea");
@@ -319,12 +319,12 @@ TEST(WindowsRecordStore, ARecordHeldByAnotherProgramLosesNoSave)
             EXPECT_EQ(notices.find(sharedDir), notices.rfind(sharedDir)) << "told once";
             EXPECT_NE(notices.find(sharedDir), notices.npos) << notices;
         }
-        EXPECT_EQ(pairIn(shared.path()), "3\r\nUgo\r\n") << "nothing written while held";
-        EXPECT_EQ(fs::file_size(shared.path() / "tavrec.lck"), 0u) << "nothing committed";
+        EXPECT_EQ(pairIn(shared.folder()), "3\r\nUgo\r\n") << "nothing written while held";
+        EXPECT_EQ(fs::file_size(shared.folder() / "tavrec.lck"), 0u) << "nothing committed";
         pending.sendWith([&](std::string_view score, std::string_view name) {
             return store.saveIfBeaten(score, name);
         });
-        EXPECT_EQ(pairIn(shared.path()), "5\r\nBea\r\n");
+        EXPECT_EQ(pairIn(shared.folder()), "5\r\nBea\r\n");
         const StoredRecord now = store.open();
         EXPECT_EQ(now.score + now.name, "5\r\nBea\r\n") << "the shared record again";
     }
