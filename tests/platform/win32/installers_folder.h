@@ -12,6 +12,7 @@
 
 #include <cwchar>
 #include <filesystem>
+#include <memory>
 #include <string>
 
 // The record folder as the installer makes it, with the permissions it gives: Users may
@@ -116,4 +117,20 @@ inline void makeAsInstaller(const std::filesystem::path& folder)
         installersFileSecurity().applyTo(folder / name);
     }
     installersFolderSecurity().applyTo(folder);
+}
+
+// The lock of the folder's lock file, held through a handle of its own as another program
+// holds it; with waits false, null if another holds it now.
+inline std::shared_ptr<void> lockOf(const std::filesystem::path& folder, bool waits = true)
+{
+    const HANDLE file =
+        CreateFileW((folder / "tavrec.lck").wstring().c_str(), GENERIC_READ | GENERIC_WRITE,
+                    FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS, 0, nullptr);
+    OVERLAPPED whole{};
+    const DWORD how = LOCKFILE_EXCLUSIVE_LOCK | (waits ? 0 : LOCKFILE_FAIL_IMMEDIATELY);
+    if (file != INVALID_HANDLE_VALUE && LockFileEx(file, how, 0, 1, 0, &whole))
+        return {file, CloseHandle};
+    EXPECT_FALSE(waits) << "no lock in " << folder;
+    if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
+    return nullptr;
 }

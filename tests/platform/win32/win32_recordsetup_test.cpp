@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The record folder the installer prepares, read back as Windows keeps it: owner, access
-// list and its flags, against the masks of the Windows SDK's documented constants.
+// list and its flags, against the rights installers_folder.h gives a player and the
+// documented values of the Windows SDK's constants.
+#include "installers_folder.h"
 #include "records/sharedrecordsetup.h"
-#include "support/tempdir.h"
 
 #include <gtest/gtest.h>
 
@@ -12,6 +13,7 @@
 #include <sddl.h>
 
 #include <map>
+#include <set>
 
 namespace fs = std::filesystem;
 
@@ -87,71 +89,48 @@ private:
     std::map<std::wstring, Access> written_;
 };
 
-// Written out from winnt.h's documented values, not taken from the program.
-constexpr ACCESS_MASK readData = 0x0001, listFolder = 0x0001, writeData = 0x0002, addFile = 0x0002,
-                      appendData = 0x0004, addSubfolder = 0x0004, readEa = 0x0008, writeEa = 0x0010,
-                      traverse = 0x0020, deleteChild = 0x0040, readAttributes = 0x0080,
-                      writeAttributes = 0x0100, deleteAccess = 0x00010000, readControl = 0x00020000,
-                      writeDac = 0x00040000, writeOwner = 0x00080000, synchronize = 0x00100000,
-                      fullControl = 0x001F01FF;
-constexpr BYTE objectInherit = 0x1, containerInherit = 0x2;
+void PrintTo(const Ace& ace, std::ostream* out)
+{
+    *out << std::hex << "mask 0x" << ace.mask << " flags 0x" << int(ace.flags);
+}
+
+// winnt.h's documented values, lest the headers the program is built with be wrong too.
+static_assert(playersFolderRights == 0x1200A9 && playersFileRights == 0x12008F &&
+              FILE_ALL_ACCESS == 0x1F01FF && (OBJECT_INHERIT_ACE | CONTAINER_INHERIT_ACE) == 3);
 const std::wstring users = L"S-1-5-32-545", administrators = L"S-1-5-32-544",
                    localSystem = L"S-1-5-18";
+const std::set<std::string> installedFiles(std::begin(installersFiles), std::end(installersFiles));
 
-void expectFolderAccess(const AccessRecorder& recorded, const fs::path& folder)
+// Owned by Administrators, for an owner may always change the rules; nothing inherited,
+// for ProgramData's own rules let users create files; full control for the system and
+// Administrators, passed on to what a folder holds; the player's rights for Users.
+void expectAccess(const AccessRecorder& recorded, const fs::path& path, ACCESS_MASK player,
+                  BYTE passedOn)
 {
-    const Access access = recorded.of(folder);
+    SCOPED_TRACE(path.string());
+    const Access access = recorded.of(path);
     EXPECT_EQ(access.owner, administrators);
-    EXPECT_TRUE(access.isProtected) << "ProgramData's own rules let users create files";
-    EXPECT_EQ(access.others, 0);
-    ASSERT_EQ(access.allowed.size(), 3u);
-    ASSERT_TRUE(access.allowed.count(users) && access.allowed.count(administrators) &&
-                access.allowed.count(localSystem));
-    const Ace player = access.allowed.at(users);
-    EXPECT_EQ(player.mask,
-              listFolder | readAttributes | readEa | readControl | traverse | synchronize);
-    EXPECT_EQ(player.mask & (addFile | addSubfolder | deleteChild | writeAttributes), 0u);
-    EXPECT_EQ(player.flags, 0) << "the files' rules are their own";
-    for (const std::wstring& admin : {administrators, localSystem})
-        EXPECT_EQ(access.allowed.at(admin), (Ace{fullControl, objectInherit | containerInherit}));
-}
-
-void expectFileAccess(const AccessRecorder& recorded, const fs::path& file)
-{
-    SCOPED_TRACE(file.string());
-    const Access access = recorded.of(file);
-    EXPECT_EQ(access.owner, administrators) << "an owner may always change the rules";
     EXPECT_TRUE(access.isProtected);
     EXPECT_EQ(access.others, 0);
-    ASSERT_EQ(access.allowed.size(), 3u);
-    ASSERT_TRUE(access.allowed.count(users) && access.allowed.count(administrators) &&
-                access.allowed.count(localSystem));
-    const Ace player = access.allowed.at(users);
-    EXPECT_EQ(player.mask, readData | writeData | appendData | readAttributes | readEa |
-                               readControl | synchronize);
-    EXPECT_EQ(player.mask & (deleteAccess | writeAttributes | writeEa | writeDac | writeOwner), 0u);
-    EXPECT_EQ(player.flags, 0);
-    for (const std::wstring& admin : {administrators, localSystem})
-        EXPECT_EQ(access.allowed.at(admin), (Ace{fullControl, 0}));
+    const std::map<std::wstring, Ace> allowed{{users, {player, 0}},
+                                              {administrators, {FILE_ALL_ACCESS, passedOn}},
+                                              {localSystem, {FILE_ALL_ACCESS, passedOn}}};
+    EXPECT_EQ(access.allowed, allowed);
 }
 
-const std::vector<std::string> installedFiles{"ntavrec.txt", "ntavrec.txt.new", "tavrec.lck",
-                                              "tavrec.txt", "tavrec.txt.new"};
-
-std::vector<std::string> entriesOf(const fs::path& folder)
+std::set<std::string> entriesOf(const fs::path& folder)
 {
-    std::vector<std::string> names;
+    std::set<std::string> names;
     for (const auto& entry : fs::directory_iterator(folder))
-        names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
+        names.insert(entry.path().filename().string());
     return names;
 }
 
 void expectAllAccess(const AccessRecorder& recorded, const fs::path& folder)
 {
-    expectFolderAccess(recorded, folder);
-    for (const std::string& name : installedFiles)
-        expectFileAccess(recorded, folder / name);
+    expectAccess(recorded, folder, playersFolderRights, OBJECT_INHERIT_ACE | CONTAINER_INHERIT_ACE);
+    for (const char* name : installersFiles)
+        expectAccess(recorded, folder / name, playersFileRights, 0);
 }
 
 } // namespace
@@ -231,6 +210,6 @@ TEST(InstalledRecordFolder, RemoveDeletesTheRecordHereAndInTheWindowsDirectory)
 
     sharedrecord::remove(folder.wstring(), windows.path().wstring());
     EXPECT_FALSE(fs::exists(folder));
-    EXPECT_EQ(entriesOf(windows.path()), std::vector<std::string>{"win.ini"});
+    EXPECT_EQ(entriesOf(windows.path()), std::set<std::string>{"win.ini"});
     sharedrecord::remove(folder.wstring(), windows.path().wstring()); // nothing left: no error
 }

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // What only the Win32 window has: pointers the system asks for, the paste without a
 // character, and the wait for a record another program holds.
+#include "installers_folder.h"
 #include "platform/win32/win32waiting.h"
 #include "window_fixture.h"
 
@@ -162,29 +163,32 @@ struct WaitLooker : Waiting {
     std::wstring note;
 };
 
-// The lock every game respects, held by another handle as another program would.
-std::shared_ptr<void> holdLock(const std::filesystem::path& folder)
-{
-    const HANDLE file =
-        CreateFileW((folder / "tavrec.lck").wstring().c_str(), GENERIC_READ | GENERIC_WRITE,
-                    FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS, 0, nullptr);
-    OVERLAPPED whole{};
-    EXPECT_TRUE(LockFileEx(file, LOCKFILE_EXCLUSIVE_LOCK, 0, 1, 0, &whole));
-    return {file, CloseHandle};
-}
+// The game with a record that waits a while for a lock another program holds, watched.
+class HeldRecordTest : public WindowTest {
+protected:
+    void TearDown() override
+    {
+        window.setEvents(&tavola);
+        WindowTest::TearDown();
+    }
+    TempDir own;
+    WaitLooker looker{window};
+    std::string notice;
+    WindowsRecordStore held{{{records.path().string()}, {own.path().string()}},
+                            [this](const std::string& text) { notice = text; },
+                            &looker,
+                            1500ms};
+    Tavola game{window, dialogs, random, clock, held};
+};
 
 } // namespace
 
-TEST_F(WindowTest, AHeldRecordAtTheEndKeepsTheWindowPaintedAndEndsTheGame)
+TEST_F(HeldRecordTest, AtTheEndTheWindowStaysPaintedAndTheGameEnds)
 {
-    TempDir own;
-    WaitLooker looker(window);
-    WindowsRecordStore held({{records.path().string()}, {own.path().string()}}, {}, &looker, 1s);
-    Tavola game(window, dialogs, random, clock, held);
     startGame(game);
     type(std::to_string(game.state().expectedAnswer.value()));
     press(Key::Enter);
-    const auto lock = holdLock(records.path());
+    const auto lock = lockOf(records.path());
     click(Control::cmdExit);
     EXPECT_EQ(exitStatus, 0);
     EXPECT_NE(dialogs.prompts().back(), "Ok ho registrato il tuo record, C A M P I O N E");
@@ -195,31 +199,19 @@ TEST_F(WindowTest, AHeldRecordAtTheEndKeepsTheWindowPaintedAndEndsTheGame)
     EXPECT_EQ(looker.note, L"") << "the window itself shows the wait";
     EXPECT_NE(GetCursor(), LoadCursorW(nullptr, IDC_WAIT));
     EXPECT_EQ(readBytes(records.path() / "tavrec.txt"), "");
-    window.setEvents(&tavola);
 }
 
 // The countdown starts before the record is read; the wait for a held one takes more than
 // a tick, and none of it from the player.
-TEST_F(WindowTest, AHeldRecordAtStartCostsThePlayerNoTime)
+TEST_F(HeldRecordTest, AtStartItCostsThePlayerNoTime)
 {
-    TempDir own;
-    WaitLooker looker(window);
-    std::string notice;
-    WindowsRecordStore held(
-        {{records.path().string()}, {own.path().string()}},
-        [&notice](const std::string& text) { notice = text; }, &looker, 1500ms);
-    Tavola game(window, dialogs, random, clock, held);
-    const auto lock = holdLock(records.path());
-    window.setEvents(&game);
-    dialogs.answerInputs({"Anna", "10"});
-    window.run([&game] { game.launch(); });
-    EXPECT_EQ(window.caption(Control::lblconto), "00:15:00");
+    const auto lock = lockOf(records.path());
+    startGame(game);
+    EXPECT_EQ(clockAtStart, "00:15:00");
     EXPECT_FALSE(window.caption(Control::lblNum1).empty()) << "the first question is posed";
     EXPECT_GE(looker.calls, 2);
     EXPECT_EQ(looker.note, L"Un momento: aspetto il record di questo computer...")
         << "a wait before the window shows is told";
     EXPECT_EQ(looker.noteShown(), L"") << "and the note goes with the wait";
     EXPECT_NE(notice.find(records.path().string()), notice.npos) << notice;
-    pump();
-    window.setEvents(&tavola);
 }

@@ -53,6 +53,21 @@ protected:
         })) << "the window never took the keyboard";
         pump();
     }
+    // Handles the next message, or waits up to the given time for one; false if none came.
+    bool handleOne(DWORD waitMilliseconds, MSG* handled = nullptr)
+    {
+        MSG message;
+        if (!PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, waitMilliseconds, QS_ALLINPUT);
+            return false;
+        }
+        if (handled) *handled = message;
+        if (!window.preTranslate(message)) {
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
+        return true;
+    }
     // Runs the window's message loop until it has been idle for a moment. Idle means found
     // empty once the moment is over: on a loaded machine the moment may pass with this
     // thread not running at all, a paint still waiting.
@@ -60,32 +75,17 @@ protected:
     {
         for (DWORD idleSince = GetTickCount();;) {
             const bool quietLongEnough = GetTickCount() - idleSince >= quietMilliseconds;
-            MSG message;
-            if (!PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-                if (quietLongEnough) return;
-                MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
-                continue;
-            }
-            idleSince = GetTickCount();
-            if (window.preTranslate(message)) continue;
-            TranslateMessage(&message);
-            DispatchMessageW(&message);
+            if (handleOne(quietLongEnough ? 0 : 5))
+                idleSince = GetTickCount();
+            else if (quietLongEnough)
+                return;
         }
     }
     // Handles messages until the condition holds; false if it never does.
     bool waitFor(const std::function<bool()>& condition)
     {
-        for (const DWORD begin = GetTickCount(); !condition();) {
+        for (const DWORD begin = GetTickCount(); !condition(); handleOne(10))
             if (GetTickCount() - begin > patienceMilliseconds) return false;
-            MSG message;
-            if (!PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-                MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-                continue;
-            }
-            if (window.preTranslate(message)) continue;
-            TranslateMessage(&message);
-            DispatchMessageW(&message);
-        }
         return true;
     }
     // Only a hang takes this long, however busy the machine.
@@ -306,15 +306,8 @@ protected:
     }
     void handleUntil(UINT kind, WPARAM tag)
     {
-        for (MSG message{}; message.message != kind || message.wParam != tag;) {
-            if (!PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-                MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
-                continue;
-            }
-            if (window.preTranslate(message)) continue;
-            TranslateMessage(&message);
-            DispatchMessageW(&message);
-        }
+        for (MSG message{}; message.message != kind || message.wParam != tag;)
+            handleOne(5, &message);
     }
     void tick() { SendMessageW(window.handle(), WM_TIMER, 1, 0); }
 
