@@ -5,6 +5,7 @@
 #include "records/keeperrecordstore.h"
 #include "records/pendingfolder.h"
 #include "records/pendingrecordstore.h"
+#include "support/child_process.h"
 #include "support/fatal_message.h"
 #include "support/game_fixture.h"
 
@@ -25,42 +26,6 @@ using ::testing::HasSubstr;
 namespace {
 
 const std::string heldNotice = "Il tuo record sarà salvato appena possibile.";
-
-// Another process holding a lock of the given type on lockFile until it is released.
-class LockHolder {
-public:
-    LockHolder(const fs::path& lockFile, short type)
-    {
-        int ready[2];
-        EXPECT_EQ(::pipe(ready), 0);
-        pid_ = ::fork();
-        if (pid_ == 0) {
-            const int fd = ::open(lockFile.c_str(), O_RDWR);
-            struct flock whole {};
-            whole.l_type = type;
-            const char held = fd >= 0 && ::fcntl(fd, F_SETLK, &whole) == 0 ? 'y' : 'n';
-            if (::write(ready[1], &held, 1) != 1) ::_exit(1);
-            for (;;)
-                ::pause();
-        }
-        ::close(ready[1]);
-        char held = 'n';
-        EXPECT_EQ(::read(ready[0], &held, 1), 1);
-        ::close(ready[0]);
-        EXPECT_EQ(held, 'y');
-    }
-    ~LockHolder() { release(); }
-    void release()
-    {
-        if (pid_ <= 0) return;
-        ::kill(pid_, SIGKILL);
-        ::waitpid(pid_, nullptr, 0);
-        pid_ = -1;
-    }
-
-private:
-    pid_t pid_ = -1;
-};
 
 // Whether process pid holds a lock on the file with inode ino, as the kernel lists them.
 bool holdsLock(pid_t pid, ino_t ino)
