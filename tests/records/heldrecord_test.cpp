@@ -229,27 +229,6 @@ TEST_F(KeeperHeld, AKeptSaveLandsOnlyWhileItStillBeatsTheRecordAndTheBestIsKept)
     EXPECT_TRUE(notices.empty());
 }
 
-TEST_F(KeeperHeld, EachUseTriesTheSharedRecordAgainAndTellsTheRightFolder)
-{
-    haveShared("8\r\n", "Bea\r\n");
-    {
-        LockHolder holder(shared() / "tavrec.lock", F_WRLCK);
-        testing::internal::CaptureStderr();
-        EXPECT_EQ(keeperStore.open().score, "") << "the player's own record";
-        EXPECT_EQ(keeperStore.saveIfBeaten("9", "Eva"), SaveOutcome::Held);
-        const std::string said = testing::internal::GetCapturedStderr();
-        EXPECT_EQ(said.find("moltiplix:"), said.rfind("moltiplix:")) << said;
-        ASSERT_EQ(notices.size(), 1u);
-        EXPECT_THAT(notices[0], HasSubstr("Il tuo record resta in " + records.path().string()));
-        EXPECT_EQ(form.waits(), 2);
-    }
-    EXPECT_EQ(keeperStore.open().score, "8\r\n") << "the lock is free again";
-    EXPECT_EQ(notices.size(), 1u);
-    EXPECT_EQ(keeperStore.saveIfBeaten("9", "Eva"), SaveOutcome::Saved);
-    EXPECT_EQ(sharedFiles(), "9\r\nEva\r\n");
-    EXPECT_EQ(readBytes(records.path() / "tavrec.txt"), "") << "nothing went to the own record";
-}
-
 TEST_F(KeeperHeld, AKeeperThatDiesOrStopsIsNeverTakenForASave)
 {
     TempDir fakes;
