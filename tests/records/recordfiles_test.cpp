@@ -52,48 +52,24 @@ TEST(RecordFiles, AHandEditedRecordCountsAsItsNumericValue)
 // sequences): the shortest form only, no surrogates, nothing past U+10FFFF, nothing cut.
 TEST(TextCodec, Utf8IsWhatItsDefinitionSaysAndNothingLooser)
 {
-    const char* const valid[] = {"",
-                                 "a",
-                                 "\x7F",
-                                 "\xC2\x80",
-                                 "\xDF\xBF",
-                                 "\xE0\xA0\x80",
-                                 "\xED\x9F\xBF",
-                                 "\xEE\x80\x80",
-                                 "\xEF\xBF\xBF",
-                                 "\xF0\x90\x80\x80",
-                                 "\xF4\x8F\xBF\xBF",
-                                 "Nicol\xC3\xB2 \xE2\x82\xAC"};
+    // clang-format off
+    const char* const valid[] = {
+        "", "a", "\x7F", "\xC2\x80", "\xDF\xBF", "\xE0\xA0\x80", "\xED\x9F\xBF", "\xEE\x80\x80",
+        "\xEF\xBF\xBF", "\xF0\x90\x80\x80", "\xF4\x8F\xBF\xBF", "Nicol\xC3\xB2 \xE2\x82\xAC"};
+    const char* const invalid[] = {
+        // a continuation alone; overlong forms
+        "\x80", "\xBF", "a\x80" "b", "\xC0\x80", "\xC1\xBF", "\xE0\x80\x80", "\xE0\x9F\xBF",
+        "\xF0\x80\x80\x80", "\xF0\x8F\xBF\xBF",
+        // surrogates, a pair too; past U+10FFFF; no such lead byte
+        "\xED\xA0\x80", "\xED\xBF\xBF", "\xED\xAF\xBF\xED\xBF\xBF", "\xF4\x90\x80\x80",
+        "\xF5\x80\x80\x80", "\xF7\xBF\xBF\xBF", "\xF8\x88\x80\x80\x80", "\xFC\x84\x80\x80\x80\x80",
+        "\xFE", "\xFF",
+        // cut short; broken
+        "\xC2", "\xE0\xA0", "\xF0\x90\x80", "a\xE2\x82", "\xC2\x41", "\xE2\x28\xA1",
+        "\xF0\x90\x28\xBC", "\xE2\x82\xC3\xA8"};
+    // clang-format on
     for (const char* bytes : valid)
         EXPECT_TRUE(isValidUtf8(bytes)) << ::testing::PrintToString(bytes);
-    const char* const invalid[] = {"\x80",
-                                   "\xBF",
-                                   "a\x80"
-                                   "b", // a continuation alone
-                                   "\xC0\x80",
-                                   "\xC1\xBF",
-                                   "\xE0\x80\x80",
-                                   "\xE0\x9F\xBF", // overlong forms
-                                   "\xF0\x80\x80\x80",
-                                   "\xF0\x8F\xBF\xBF",
-                                   "\xED\xA0\x80",
-                                   "\xED\xBF\xBF",
-                                   "\xED\xAF\xBF\xED\xBF\xBF", // surrogates, a pair too
-                                   "\xF4\x90\x80\x80",
-                                   "\xF5\x80\x80\x80",
-                                   "\xF7\xBF\xBF\xBF", // past U+10FFFF
-                                   "\xF8\x88\x80\x80\x80",
-                                   "\xFC\x84\x80\x80\x80\x80",
-                                   "\xFE",
-                                   "\xFF",
-                                   "\xC2",
-                                   "\xE0\xA0",
-                                   "\xF0\x90\x80",
-                                   "a\xE2\x82", // cut short
-                                   "\xC2\x41",
-                                   "\xE2\x28\xA1",
-                                   "\xF0\x90\x28\xBC",
-                                   "\xE2\x82\xC3\xA8"}; // broken
     for (const char* bytes : invalid)
         EXPECT_FALSE(isValidUtf8(bytes)) << ::testing::PrintToString(bytes);
 }

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -8,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include <csignal>
+#include <fcntl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -52,3 +56,39 @@ inline std::vector<pid_t> withChildren(pid_t parent)
     }
     return family;
 }
+
+// Another process holding a lock of the given type on lockFile until it is released.
+class LockHolder {
+public:
+    LockHolder(const std::filesystem::path& lockFile, short type)
+    {
+        int ready[2];
+        EXPECT_EQ(::pipe(ready), 0);
+        pid_ = ::fork();
+        if (pid_ == 0) {
+            const int fd = ::open(lockFile.c_str(), O_RDWR);
+            struct flock whole {};
+            whole.l_type = type;
+            const char held = fd >= 0 && ::fcntl(fd, F_SETLK, &whole) == 0 ? 'y' : 'n';
+            if (::write(ready[1], &held, 1) != 1) ::_exit(1);
+            for (;;)
+                ::pause();
+        }
+        ::close(ready[1]);
+        char held = 'n';
+        EXPECT_EQ(::read(ready[0], &held, 1), 1);
+        ::close(ready[0]);
+        EXPECT_EQ(held, 'y');
+    }
+    ~LockHolder() { release(); }
+    void release()
+    {
+        if (pid_ <= 0) return;
+        ::kill(pid_, SIGKILL);
+        ::waitpid(pid_, nullptr, 0);
+        pid_ = -1;
+    }
+
+private:
+    pid_t pid_ = -1;
+};
